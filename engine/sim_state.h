@@ -102,6 +102,8 @@ struct SimState {
   double DTSM = 0, DTS = 0;
   std::int32_t NRETRY = 0;
   double TQMID = 0;
+  double KSER = 0;     // series index after the last term loop (last term summed, or one past it)
+  int filmPasses = 0;  // film passes made by the last film thickness iteration
 
   // --- Closed-form film ---
   double BETA = 0;
