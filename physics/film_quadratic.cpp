@@ -1,0 +1,230 @@
+// Film thickness iteration with the numerically integrated film, and the
+// Fourier series for the temperature across the solid bed over the step.
+//
+// The solid bed (XI = 0 under the film at TM, XI = 1 at the screw root at
+// TSCREW) starts the step with the parabola TM + TSLIN*XI + q*XI^2 and moves
+// towards the film as it melts (Peclet number PE < 0). The steady profile is
+// TM + BC*(1 - exp(PE*XI)); the deviation from it is expanded as
+// exp(PE*XI/2) * sum CK*sin(k*pi*XI), term k decaying by exp(-EX2) over the
+// residence time of the step.
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "engine/fp_check.h"
+#include "physics/model_math.h"
+#include "physics/physics.h"
+
+namespace meltsim {
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+// Factors of the ten terms of the primitive that depend on the term but not
+// on XI, each grouped as in the closed form so that both ends of a term give
+// the same bits as a term-by-term evaluation.
+struct PrimitiveFactors {
+  double c1, c2, c3, c4, c5, c6, c7, c8, c9, c10;
+};
+
+PrimitiveFactors FactorsOf(double a, double b, double r, double BC, double p, double q) {
+  PrimitiveFactors f;
+  f.c1 = -2 * BC / r;
+  f.c2 = 2 * p / r;
+  f.c3 = -2 * p * a / (r * r);
+  f.c4 = 2 * p * b / (r * r);
+  f.c5 = 2 * q / r;
+  f.c6 = -4 * q * a / (r * r);
+  f.c7 = 4 * q * b / (r * r);
+  f.c8 = 4 * q * (a * a - b * b) / (r * r * r);
+  f.c9 = -8 * q * a * b / (r * r * r);
+  f.c10 = -2 * BC / r;
+  return f;
+}
+
+// The primitive at one XI: x = XI, s = sin(b*x), c = cos(b*x), e = exp(a*x)
+// (capped), invE = 1/e.
+double PrimitiveAt(const PrimitiveFactors& f, double a, double b, double x, double s, double c,
+                   double e, double invE) {
+  const double sinPart = a * s - b * c;
+  const double cosPart = a * c + b * s;
+  return f.c1 * sinPart * e + f.c2 * x * e * sinPart + f.c3 * sinPart * e + f.c4 * cosPart * e +
+         f.c5 * (x * x) * e * sinPart + f.c6 * x * e * sinPart + f.c7 * x * e * cosPart +
+         f.c8 * sinPart * e + f.c9 * cosPart * e + f.c10 * invE * (a * s + b * c);
+}
+
+// What series term k needs that depends on k alone.
+struct TermIndexValues {
+  double KSER;          // k as a double
+  double BK;            // pi*k
+  double BK2;           // BK*BK
+  double SINB0, COSB0;  // sin and cos of BK*XI at XI = 0
+  double SINB1, COSB1;  // at XI = 1; also sin(pi*k) and cos(pi*k) of the screw-side gradient
+  double SINHALF;       // sin(pi*k*0.5), the mid-depth value of the sine
+};
+
+TermIndexValues ComputeIndexValues(double KSER) {
+  TermIndexValues v;
+  v.KSER = KSER;
+  v.BK = pi * KSER;
+  v.BK2 = v.BK * v.BK;
+  v.SINB0 = std::sin(v.BK * 0.0);
+  v.COSB0 = std::cos(v.BK * 0.0);
+  v.SINB1 = std::sin(v.BK * 1.0);  // pi*k is not a zero of the double sine: keep the value
+  v.COSB1 = std::cos(v.BK * 1.0);
+  v.SINHALF = std::sin(pi * KSER * 0.5);
+  return v;
+}
+
+// Every series call of a run uses the same first terms; they are computed once.
+constexpr int kTabulatedTerms = 300;
+
+const TermIndexValues& IndexValues(int k, TermIndexValues& scratch) {
+  static const std::array<TermIndexValues, kTabulatedTerms> table = [] {
+    std::array<TermIndexValues, kTabulatedTerms> t{};
+    for (int i = 0; i < kTabulatedTerms; ++i) t[i] = ComputeIndexValues(i + 1.0);
+    return t;
+  }();
+  if (k >= 1 && k <= kTabulatedTerms) return table[k - 1];
+  scratch = ComputeIndexValues(k);
+  return scratch;
+}
+
+// The guarded exponential exp(AA*XI): its argument is capped at 174 so that
+// it cannot overflow, and the cap is flagged for the user.
+double CappedExp(double AA, double XI, SimState& s) {
+  double AX = AA * XI;
+  if (AX >= 174) {
+    AX = 174;
+    s.EXPAOVF = 1.0;
+  }
+  return std::exp(AX);
+}
+
+// Replaces a negative solid term by growing multiples of DTS4; gives up at
+// the seventh replacement with the previous step's film and solid term.
+bool SubstituteNegativeDts(SimState& s) {
+  if (s.DTS >= 0) return true;
+  s.DTS = Power(3.98, s.NRETRY) * s.DTS4;
+  s.NRETRY = s.NRETRY + 1;
+  if (s.NRETRY > 6) {
+    s.FILM = s.FILMPREV;
+    s.NRETRY = 0;
+    s.DTS = s.DTSPREV;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+double CoefPrimitive(const SeriesTerm& t) {
+  const double q = t.TSCREW - t.TM - t.TSLIN;
+  const PrimitiveFactors f = FactorsOf(t.AA, t.BK, t.AB2, t.BC, t.TSLIN, q);
+  return PrimitiveAt(f, t.AA, t.BK, t.XI, t.SINB, t.COSB, t.EXPA, 1 / t.EXPA);
+}
+
+bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
+  const double TM = in.TM;
+  s.PE = -s.QFILM * in.RHOM * s.H * in.CPS / (s.X * in.KS);
+  s.GZ = s.H * s.H * s.VSZ * in.CPS * in.RHOS / (in.KS * s.DZ);
+  const double PE = s.PE;
+  const double GZ = s.GZ;
+  const double expPE = std::exp(PE);
+  s.BC = (in.TSCREW - TM) / (1 - expPE);
+  const double BC = s.BC;
+
+  // Values fixed for the whole call.
+  s.AA = -PE / 2;
+  const double AA = s.AA;
+  const double AA2 = AA * AA;
+  const double p = s.TSLIN;
+  const double q = in.TSCREW - TM - s.TSLIN;
+  const double EXPA0 = CappedExp(AA, 0.0, s);
+  const double EXPA1 = CappedExp(AA, 1.0, s);
+  const double invEXPA0 = 1 / EXPA0;
+  const double invEXPA1 = 1 / EXPA1;
+  const double expHalfPE = std::exp(PE / 2);
+  const double steadyGradient = expPE * BC * PE;  // dT/dXI of the steady profile at the screw
+  const double pe2 = PE * PE / (4 * GZ);
+
+  double KSER = 1;
+  double S1 = 0, S2 = 0, S3 = 0;
+  double S1N = 0, S2N = 0, S3N = 0;
+  TermIndexValues scratch;
+  for (int i = 1;; ++i) {
+    const TermIndexValues& v = IndexValues(i, scratch);
+    const double BK = v.BK;
+    const PrimitiveFactors f = FactorsOf(AA, BK, AA2 + v.BK2, BC, p, q);
+    const double FV0 = PrimitiveAt(f, AA, BK, 0.0, v.SINB0, v.COSB0, EXPA0, invEXPA0);
+    const double FV1 = PrimitiveAt(f, AA, BK, 1.0, v.SINB1, v.COSB1, EXPA1, invEXPA1);
+    const double CK = FV1 - FV0;
+
+    const double decayRate = v.BK2 / GZ;
+    double EX1 = decayRate;
+    double EX2 = pe2 + decayRate;
+    if (EX1 >= 74) EX1 = 74;
+    if (EX2 >= 74) EX2 = 74;
+    const double L = pe2 + decayRate;  // not capped
+    const double decay2 = std::exp(-EX2);
+
+    S1N = std::exp(-EX1) * CK * v.SINHALF + S1;
+    S2N = (1 - decay2) * KSER * CK / L + S2;
+    S3N = S3 - steadyGradient + v.SINB1 * (decay2 - 1) * expHalfPE * (PE / 2) * CK / (-L) +
+          v.COSB1 * (decay2 - 1) * pi * expHalfPE * KSER * CK / (-L);
+
+    if (std::abs((S3N - S3) / S3N) < 0.01 && std::abs((S1N - S1) / S1N) < 0.01 &&
+        std::abs((S2N - S2) / S2N) < 0.01 && i >= rule.minTerms)
+      break;
+    S1 = S1N;
+    S2 = S2N;
+    S3 = S3N;
+    KSER = KSER + 1;
+    if (i >= rule.maxTerms) break;
+  }
+  s.KSER = KSER;
+  s.S1 = S1N;
+  s.S2 = S2N;
+  s.S3 = S3N;
+  CheckFloatingPoint(s, "solid bed series");
+
+  // Heat taken up by the solid per gram melted, over CPS: the mean gradient
+  // at the interface over PE.
+  s.DTSM = BC - pi * s.S2 / PE;
+  s.DTS = -s.DTSM;
+  const bool normal = SubstituteNegativeDts(s);
+  CheckFloatingPoint(s, "solid bed series");
+  return normal;
+}
+
+void IterateFilmQuadratic(const InputData& in, SimState& s) {
+  const double TM = in.TM;
+  FilmVelocityProfile(s);  // SRP and SRQ stay as the caller left them
+  s.NRETRY = 0;
+  s.filmPasses = 0;
+  bool settled = false;
+  while (!settled) {
+    if (s.filmPasses == kMaxIterations) ThrowNotConverged(s, "film thickness iteration");
+    ++s.filmPasses;
+    FilmTemperatureProfile(in, s);
+    s.QFILM = s.FILM * s.FILM * s.GAMI * s.VBX / s.VJ * s.UPINT;
+    s.QDISS = 2 * in.KM * (s.TSLOPE - (s.TB - TM));
+    s.UFAC = 2 * s.QFILM / (s.FILM * s.VBX);
+    if (!SolidBedSeries(in, s, kQuadraticFilmTerms)) break;  // FILM is the previous step's
+
+    s.FILMNEW = FilmFromHeatBalance(in, s);
+    s.FILMOLD = s.FILM;
+    s.FILM = (s.FILM + s.FILMNEW) / 2;  // damped update
+    CheckFloatingPoint(s, "film thickness iteration");
+    if (std::abs((s.FILMNEW - s.FILMOLD) / s.FILMNEW) < 0.01) {
+      s.FILM = s.FILMNEW;
+      settled = true;
+    }
+  }
+  // The assumed quadratic film temperature at mid-film.
+  s.TQMID = (s.TB - TM - s.CT2) * 0.5 + s.CT2 * 0.25 + TM;
+  CheckFloatingPoint(s, "film thickness iteration");
+}
+
+}  // namespace meltsim

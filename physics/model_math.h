@@ -1,0 +1,47 @@
+// Small helpers shared by the physics routines.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "engine/sim_state.h"
+#include "ui/input_data.h"
+
+namespace meltsim {
+
+// Viscous work (gf*cm) that makes one calorie of heat.
+constexpr double kWorkPerCal = 42690;
+
+// x to the power y: 1 for y = 0, 0 for x = 0 and y > 0, an integral exponent
+// by repeated multiplication (square and multiply, so a large exponent stays
+// cheap), any other by exp(y*ln x).
+inline double Power(double x, double y) {
+  if (y == 0) return 1.0;
+  if (x == 0 && y > 0) return 0.0;
+  // Integral exponents below 2^53 are exact in a double and need at most
+  // about a hundred multiplications.
+  if (std::abs(y) < 9007199254740992.0 && std::trunc(y) == y) {
+    std::uint64_t n = static_cast<std::uint64_t>(std::abs(y));
+    double base = x;
+    double result = 1.0;
+    while (n > 0) {
+      if (n & 1u) result *= base;
+      n >>= 1;
+      if (n > 0) base *= base;
+    }
+    return y < 0 ? 1.0 / result : result;
+  }
+  return std::exp(y * std::log(x));
+}
+
+// Film thickness at which the heat conducted into the melting interface
+// (2*KM*TSLOPE*X, written as barrel conduction plus the dissipation term
+// QDISS) balances the melt carried away across the channel times the heat
+// per gram: warming the solid (CPS*DTS), fusion, warming the melt to TAV.
+inline double FilmFromHeatBalance(const InputData& in, const SimState& s) {
+  return std::sqrt(
+      (2 * in.KM * (s.TB - in.TM) + s.QDISS) * s.X /
+      (s.VBX * s.UFAC * in.RHOM * (in.CPS * s.DTS + in.HFUS + (s.TAV - in.TM) * in.CPM)));
+}
+
+}  // namespace meltsim
