@@ -34,6 +34,18 @@ enum class MarchEnd {
   EndOfScrew,     // the next step would have passed the end of the screw
 };
 
+// What the marching loop did in a run: which film path each pass took and
+// in which zone each recorded step lay. Not used by the model itself.
+struct MarchCounts {
+  int quadraticPasses = 0;    // passes that solved the numerically integrated film
+  int linearPasses = 0;       // passes that ended with the closed-form film
+  int linearRefits = 0;       // closed-form films too hot, refitted and passed again
+  int closedFormEntries = 0;  // steps entered straight into the closed-form film
+  int relaxations = 0;        // relaxations of the assumed mid-film temperature
+  int overflowNotices = 0;    // overflow notices shown
+  int feedSteps = 0, compressionSteps = 0, meteringSteps = 0;  // recorded steps per zone
+};
+
 // Number of points of the film velocity profile (XI = k/100, k = 0..100).
 constexpr int kProfilePoints = 101;
 
@@ -122,6 +134,7 @@ struct SimState {
   // --- Results ---
   std::vector<StepRow> StepResults;  // row i is step i + 1; grows as needed
   MarchEnd marchEnd = MarchEnd::NotRun;
+  MarchCounts counts;  // what the march did, for tests and reports
 };
 
 // Down-channel length of one turn of the screw, pi*D/cos(THETA).
