@@ -1,0 +1,33 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+
+#include "cli/field_options.h"
+#include "cli/run_subcommand.h"
+
+namespace meltsim::cli {
+
+int Main(int argc, char** argv) {
+  CLI::App app{
+      "meltsim-cli: the melting of a polymer in a single-screw extruder (Donovan model), "
+      "computed from the command line"};
+  app.require_subcommand(1);
+  RunOptions runOptions;
+  CLI::App* run = AddRunSubcommand(app, runOptions);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? kExitDone : kExitUsage;  // --help exits 0
+  }
+  try {
+    if (run->parsed()) return RunSubcommand(runOptions, std::cerr);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+    return kExitCalculationFailed;
+  }
+  return kExitUsage;
+}
+
+}  // namespace meltsim::cli

@@ -1,0 +1,108 @@
+#include "cli/field_options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "ui/data_file.h"
+
+namespace meltsim::cli {
+
+namespace {
+
+std::string SymbolList() {
+  std::string list;
+  for (const FieldSpec& field : kFields)
+    list += (list.empty() ? "" : " ") + std::string(field.symbol);
+  return list;
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// A fixed polymer line of a data file is ignored without --all-fields; say
+// so when its value is not the number that the run uses.
+std::optional<std::string> IgnoredLineWarning(const std::string& fileName, int index,
+                                              const std::string& value) {
+  const FieldSpec& field = kFields[index];
+  const std::optional<double> fileValue = ConvertNumber(value);
+  const std::optional<double> fixedValue = ConvertNumber(field.defaultText);
+  if (fileValue && fixedValue && *fileValue == *fixedValue) return std::nullopt;
+  return "warning: line " + std::to_string(index + 1) + " of \"" + fileName + "\" (" +
+         field.symbol + " = " + value + ") is ignored; the run uses the fixed value " +
+         field.defaultText + " (use --all-fields to take it)";
+}
+
+bool ApplyDataFile(const FieldOptions& options, FieldTextsResult& result) {
+  const DataFileResult file = ReadDataFile(options.dataFile);
+  if (!file.ok) {
+    result.exitCode = kExitInputRejected;
+    result.error = file.message;
+    return false;
+  }
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (kFields[i].editable || options.allFields) {
+      result.texts[i] = file.values[i];
+    } else if (auto warning = IgnoredLineWarning(options.dataFile, i, file.values[i])) {
+      result.warnings.push_back(*warning);
+    }
+  }
+  return true;
+}
+
+bool ApplySet(const std::string& assignment, FieldTextsResult& result) {
+  const std::size_t equals = assignment.find('=');
+  if (equals == std::string::npos) {
+    result.exitCode = kExitUsage;
+    result.error = "--set expects SYMBOL=TEXT, got \"" + assignment + "\"";
+    return false;
+  }
+  const std::string symbol = assignment.substr(0, equals);
+  const int index = FieldIndex(Upper(symbol));
+  if (index < 0) {
+    result.exitCode = kExitUsage;
+    result.error =
+        "--set: unknown input symbol \"" + symbol + "\"; the symbols are " + SymbolList();
+    return false;
+  }
+  result.texts[index] = assignment.substr(equals + 1);
+  return true;
+}
+
+}  // namespace
+
+void AddFieldOptions(CLI::App& command, FieldOptions& options) {
+  command.add_option("DATAFILE", options.dataFile,
+                     "Data file of 31 lines \"label = value\" (as the window's Read Data File "
+                     "reads it); lines 15 to 27, the fixed polymer data, are ignored unless "
+                     "--all-fields is given");
+  command.add_flag("--all-fields", options.allFields,
+                   "Take lines 15 to 27 (viscosity parameters a0..a12, RHOS, RHOM, CPS, HFUS, "
+                   "CPM, KM, TM) of the data file too");
+  command
+      .add_option("--set", options.sets,
+                  "Set one input, SYMBOL=TEXT (repeatable; applied after the data file; any of "
+                  "the 31 symbols: " +
+                      SymbolList() +
+                      "). TEXT is converted and checked like a typed field, e.g. --set RPM=60")
+      ->allow_extra_args(false)
+      ->type_name("SYMBOL=TEXT");
+}
+
+FieldTextsResult BuildFieldTexts(const FieldOptions& options) {
+  FieldTextsResult result;
+  result.texts = DefaultFieldTexts();
+  if (!options.dataFile.empty() && !ApplyDataFile(options, result)) return result;
+  for (const std::string& assignment : options.sets) {
+    if (!ApplySet(assignment, result)) return result;
+  }
+  return result;
+}
+
+}  // namespace meltsim::cli

@@ -1,0 +1,109 @@
+#include "cli/run_subcommand.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+#include <vector>
+
+#include "cli/run_export.h"
+#include "engine/messages.h"
+#include "ui/result_file.h"
+#include "ui/run_command.h"
+
+namespace meltsim::cli {
+
+namespace {
+
+constexpr const char* kRunExamples = R"(Examples:
+  meltsim-cli run                                  the default inputs, result.txt
+  meltsim-cli run mydata.txt -o run1.txt           inputs from a data file
+  meltsim-cli run --set RPM=60 --set OUTPUT=350    the defaults with two changes
+  meltsim-cli run pe.txt --all-fields -o pe.txt.out   another polymer's data too
+  meltsim-cli run --json run.json --csv run.csv    machine-readable copies
+
+Exit codes: 0 done; 1 an input, the save file name or the data file was
+refused; 2 wrong command line; 3 the calculation failed (the result file keeps
+its input section); 4 a file could not be written.)";
+
+// Each message of the run is a line on stderr; they are kept for the JSON copy.
+class StderrMessageSink : public MessageSink {
+ public:
+  explicit StderrMessageSink(std::ostream& err) : err_(err) {}
+  void ShowMessage(const std::string& text) override {
+    err_ << text << '\n' << std::flush;
+    messages.push_back(text);
+  }
+  std::vector<std::string> messages;
+
+ private:
+  std::ostream& err_;
+};
+
+int ExitCodeOf(RunStatus status) {
+  switch (status) {
+    case RunStatus::Done:
+      return kExitDone;
+    case RunStatus::InputRejected:
+      return kExitInputRejected;
+    case RunStatus::CalculationFailed:
+      return kExitCalculationFailed;
+    case RunStatus::FileError:
+      break;
+  }
+  return kExitFileError;
+}
+
+// Writes one machine-readable copy; false after telling why it failed.
+bool WriteCopy(const std::string& path, const std::string& bytes, const char* what,
+               std::ostream& err) {
+  try {
+    if (WriteFileBytes(path, bytes, false)) return true;
+    err << "Can not write the " << what << " file \"" << path << "\"\n";
+  } catch (const FileWriteError& e) {
+    err << e.what() << '\n';
+  }
+  return false;
+}
+
+}  // namespace
+
+CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
+  CLI::App* run = app.add_subcommand(
+      "run",
+      "Run one calculation and write the result file (inputs, the table of steps, the "
+      "summary), like GO in the window");
+  AddFieldOptions(*run, options.fields);
+  run->add_option("-o,--output", options.output,
+                  "Result file to create (default result.txt); checked like the window's "
+                  "Save File Name, so an empty name is refused");
+  run->add_option("--json", options.json,
+                  "Also write the run as JSON: every step at full precision, the summary, "
+                  "NSTEP, how the march ended, the notices and the inputs");
+  run->add_option("--csv", options.csv,
+                  "Also write the step table as CSV (header row, 17 significant digits)");
+  run->footer(kRunExamples);
+  return run;
+}
+
+int RunSubcommand(const RunOptions& options, std::ostream& err) {
+  const FieldTextsResult fields = BuildFieldTexts(options.fields);
+  for (const std::string& warning : fields.warnings) err << warning << '\n';
+  if (fields.exitCode != kExitDone) {
+    err << fields.error << '\n';
+    return fields.exitCode;
+  }
+  StderrMessageSink messages(err);
+  const RunOutcome outcome = RunCommand(fields.texts, options.output, messages);
+  if (outcome.status != RunStatus::Done) return ExitCodeOf(outcome.status);
+
+  bool written = true;
+  if (!options.json.empty()) {
+    const std::string json = RunJson(outcome.inputs, outcome.state, messages.messages);
+    written = WriteCopy(options.json, json, "JSON", err) && written;
+  }
+  if (!options.csv.empty()) {
+    written = WriteCopy(options.csv, StepTableCsv(outcome.state), "CSV", err) && written;
+  }
+  return written ? kExitDone : kExitFileError;
+}
+
+}  // namespace meltsim::cli

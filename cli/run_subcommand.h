@@ -1,0 +1,28 @@
+// `meltsim-cli run`: one calculation, like GO in the window.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "cli/field_options.h"
+
+namespace CLI {
+class App;
+}
+
+namespace meltsim::cli {
+
+struct RunOptions {
+  FieldOptions fields;
+  std::string output = kDefaultSaveFileName;  // -o: the result file
+  std::string json;                           // --json FILE, empty: none
+  std::string csv;                            // --csv FILE, empty: none
+};
+
+// Adds the `run` subcommand with its options to `app`.
+CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options);
+
+// Runs the calculation; messages and warnings go to `err`. Returns the exit code.
+int RunSubcommand(const RunOptions& options, std::ostream& err);
+
+}  // namespace meltsim::cli
