@@ -14,6 +14,7 @@ int Main(int argc, char** argv) {
       "meltsim-cli: the melting of a polymer in a single-screw extruder (Donovan model), "
       "computed from the command line"};
   app.require_subcommand(1);
+  app.footer("Run 'meltsim-cli run --help' for the options of a run.");
   RunOptions runOptions;
   CLI::App* run = AddRunSubcommand(app, runOptions);
   try {

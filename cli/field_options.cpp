@@ -78,13 +78,15 @@ bool ApplySet(const std::string& assignment, FieldTextsResult& result) {
 }  // namespace
 
 void AddFieldOptions(CLI::App& command, FieldOptions& options) {
-  command.add_option("DATAFILE", options.dataFile,
-                     "Data file of 31 lines \"label = value\" (as the window's Read Data File "
-                     "reads it); lines 15 to 27, the fixed polymer data, are ignored unless "
-                     "--all-fields is given");
+  command
+      .add_option("DATAFILE", options.dataFile,
+                  "Data file of 31 lines \"label = value\" (as the window's Read Data File "
+                  "reads it); lines 15 to 27, the fixed polymer data, are ignored unless "
+                  "--all-fields is given. E.g. mydata.txt")
+      ->type_name("FILE");
   command.add_flag("--all-fields", options.allFields,
                    "Take lines 15 to 27 (viscosity parameters a0..a12, RHOS, RHOM, CPS, HFUS, "
-                   "CPM, KM, TM) of the data file too");
+                   "CPM, KM, TM) of the data file too. E.g. run pp.txt --all-fields");
   command
       .add_option("--set", options.sets,
                   "Set one input, SYMBOL=TEXT (repeatable; applied after the data file; any of "

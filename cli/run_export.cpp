@@ -75,6 +75,12 @@ std::string RunJson(const InputData& in, const SimState& s,
                     {"VSZ", s.VSZ},           {"SBAP", in.SBAP},    {"TAVM", s.TAVM},
                     {"TSAVSTEP", s.TSAVSTEP}, {"QSQT", s.QSQT}};
   doc["notices"] = notices;
+  const MarchCounts& c = s.counts;
+  doc["counts"] = {
+      {"numericFilmPasses", c.quadraticPasses}, {"closedFormFilmPasses", c.linearPasses},
+      {"closedFormRefits", c.linearRefits},     {"closedFormStepEntries", c.closedFormEntries},
+      {"filmRelaxations", c.relaxations},       {"feedSteps", c.feedSteps},
+      {"compressionSteps", c.compressionSteps}, {"meteringSteps", c.meteringSteps}};
   doc["inputs"] = inputs;
   return doc.dump(2) + "\n";
 }

@@ -14,15 +14,17 @@ namespace meltsim::cli {
 namespace {
 
 constexpr const char* kRunExamples = R"(Examples:
-  meltsim-cli run                                  the default inputs, result.txt
-  meltsim-cli run mydata.txt -o run1.txt           inputs from a data file
-  meltsim-cli run --set RPM=60 --set OUTPUT=350    the defaults with two changes
-  meltsim-cli run pe.txt --all-fields -o pe.txt.out   another polymer's data too
-  meltsim-cli run --json run.json --csv run.csv    machine-readable copies
+  meltsim-cli run                                   the default inputs, result.txt
+  meltsim-cli run mydata.txt -o run1.txt            inputs from a data file
+  meltsim-cli run --set RPM=60 --set OUTPUT=350     the defaults with two changes
+  meltsim-cli run pp.txt --all-fields -o pp-result.txt
+                                                    another polymer: lines 15 to 27 too
+  meltsim-cli run --json run.json --csv run.csv     machine-readable copies as well
 
 Exit codes: 0 done; 1 an input, the save file name or the data file was
-refused; 2 wrong command line; 3 the calculation failed (the result file keeps
-its input section); 4 a file could not be written.)";
+refused (the message on stderr, nothing written); 2 wrong command line;
+3 the calculation failed (the result file keeps its input section); 4 a file
+could not be written.)";
 
 // Each message of the run is a line on stderr; they are kept for the JSON copy.
 class StderrMessageSink : public MessageSink {
@@ -74,12 +76,16 @@ CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
   AddFieldOptions(*run, options.fields);
   run->add_option("-o,--output", options.output,
                   "Result file to create (default result.txt); checked like the window's "
-                  "Save File Name, so an empty name is refused");
+                  "Save File Name, so an empty name is refused. E.g. -o run1.txt")
+      ->type_name("FILE");
   run->add_option("--json", options.json,
                   "Also write the run as JSON: every step at full precision, the summary, "
-                  "NSTEP, how the march ended, the notices and the inputs");
+                  "NSTEP, how the march ended, the notices and the inputs. E.g. --json run.json")
+      ->type_name("FILE");
   run->add_option("--csv", options.csv,
-                  "Also write the step table as CSV (header row, 17 significant digits)");
+                  "Also write the step table as CSV (header row, 17 significant digits). "
+                  "E.g. --csv run.csv")
+      ->type_name("FILE");
   run->footer(kRunExamples);
   return run;
 }
