@@ -1,0 +1,34 @@
+#include "ui/qt/window_dialogs.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/qt/finish_form.h"
+
+namespace meltsim {
+
+QtWindowDialogs::QtWindowDialogs(QWidget* parent)
+    : parent_(parent), finishForm_(new TFinishForm(parent)) {}
+
+void QtWindowDialogs::ShowMessage(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                  parent_);
+  box.setTextFormat(Qt::PlainText);  // file names may hold '<' or '&'
+  box.exec();
+}
+
+std::optional<QString> QtWindowDialogs::ChooseDataFile(const QString& startDir) {
+  const QString path = QFileDialog::getOpenFileName(parent_, QStringLiteral("Open"), startDir,
+                                                    QStringLiteral("Text File (*.txt)"));
+  if (path.isEmpty()) return std::nullopt;
+  return path;
+}
+
+void QtWindowDialogs::ShowFinishDialog() { finishForm_->exec(); }
+
+void DialogMessageSink::ShowMessage(const std::string& text) {
+  dialogs_.ShowMessage(QString::fromStdString(text));
+}
+
+}  // namespace meltsim

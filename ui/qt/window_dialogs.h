@@ -1,0 +1,51 @@
+// The modal dialogs the main window opens, behind an interface so that tests
+// can answer them without blocking.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "engine/messages.h"
+
+class QWidget;
+
+namespace meltsim {
+
+class TFinishForm;
+
+class WindowDialogs {
+ public:
+  virtual ~WindowDialogs() = default;
+  // A modal box with the text and one OK button.
+  virtual void ShowMessage(const QString& text) = 0;
+  // Asks for one existing data file; nothing when the user cancels.
+  virtual std::optional<QString> ChooseDataFile(const QString& startDir) = 0;
+  // The modal "finished" dialog after a successful run.
+  virtual void ShowFinishDialog() = 0;
+};
+
+// The real dialogs: QMessageBox, QFileDialog and the finish dialog, which is
+// created hidden at start and kept for the whole program run.
+class QtWindowDialogs : public WindowDialogs {
+ public:
+  explicit QtWindowDialogs(QWidget* parent);
+  void ShowMessage(const QString& text) override;
+  std::optional<QString> ChooseDataFile(const QString& startDir) override;
+  void ShowFinishDialog() override;
+
+ private:
+  QWidget* parent_;
+  TFinishForm* finishForm_;  // owned by parent_
+};
+
+// Passes the run command's messages on to the window's message boxes.
+class DialogMessageSink : public MessageSink {
+ public:
+  explicit DialogMessageSink(WindowDialogs& dialogs) : dialogs_(dialogs) {}
+  void ShowMessage(const std::string& text) override;
+
+ private:
+  WindowDialogs& dialogs_;
+};
+
+}  // namespace meltsim
