@@ -15,18 +15,12 @@ namespace meltsim {
 namespace {
 
 using testing::FirstStepFilmProfile;
+using testing::OscillatingFilm;
+using testing::OscillatingFilmCase;
 using testing::PrepareFirstStep;
 using testing::PurePowerLaw;
-
-// ln(eta) of the default equation is quadratic, so its two-point secants have
-// closed forms: the slope over ln(gamma) between g1 and g2 at T, and the
-// slope over T between T1 and T2 at gamma.
-double ShearSecant(const InputData& in, double g1, double g2, double T) {
-  return in.A1 + in.A11 * (std::log(g1) + std::log(g2)) + in.A12 * T;
-}
-double TemperatureSecant(const InputData& in, double gamma, double T1, double T2) {
-  return in.A2 + in.A22 * (T1 + T2) + in.A12 * std::log(gamma);
-}
+using testing::ShearSecant;
+using testing::TemperatureSecant;
 
 TEST(MeltViscosity, DefaultEquation) {
   const InputData in = DefaultInputData();
@@ -110,6 +104,12 @@ TEST(RefitViscosityLaw, FitsAtTheProfileShearRatesAndTheMidFilmTemperature) {
   RefitViscosityLaw(in, s);
   EXPECT_NEAR(s.GAMB, 500 * std::exp(-1.0), 1e-12);
   EXPECT_NEAR(s.GAMM, 500 * std::exp(-0.5), 1e-12);
+  // In general the rates are GAMI*f(XI) at the barrel and at mid-film.
+  s.SRP = 0.3;
+  RefitViscosityLaw(in, s);
+  const auto f = [&](double x) { return std::exp(-(s.SRP * x * x + 2 * s.SRQ * x)); };
+  EXPECT_NEAR(s.GAMB, 500 * f(1), 1e-12);
+  EXPECT_NEAR(s.GAMM, 500 * f(0.5), 1e-12);
   EXPECT_NEAR(s.NPL, 1 + ShearSecant(in, 500, s.GAMB, 300), 1e-10);
   EXPECT_NEAR(s.BPL, TemperatureSecant(in, s.GAMM, in.TM, s.TB), 1e-12);
   EXPECT_NEAR(s.MPL * Power(s.GAMM, s.NPL - 1), MeltViscosity(in, s.GAMM, in.TM), 1e-12);
@@ -225,27 +225,6 @@ TEST(IterateFilmQuadratic, SeventhNegativeSolidTermFallsBackToThePreviousStep) {
   EXPECT_EQ(s.DTS, 77.5);
   EXPECT_EQ(s.NRETRY, 0);
   EXPECT_NEAR(s.TQMID, in.TM + (s.TB - in.TM) / 2 - s.CT2 / 4, 1e-12);
-}
-
-// A strongly shear-thickening melt whose film is heated almost only by
-// dissipation: the film thickness from the heat balance falls with the
-// fourth power of the thickness assumed, and the damped iteration swings
-// between two thicknesses for ever.
-struct OscillatingFilm {
-  InputData in;
-  SimState s;
-};
-OscillatingFilm OscillatingFilmCase(double BPL) {
-  OscillatingFilm c{DefaultInputData(), {}};
-  c.in.KS = 1;
-  c.in.TSCREW = 200;
-  c.in.HFUS = 5000;
-  PrepareFirstStep(c.in, c.s);
-  InitMeltFilm(c.in, c.s);
-  c.s.NPL = 9;
-  c.s.BPL = BPL;
-  c.s.MPL = 1e-15;
-  return c;
 }
 
 TEST(IterateFilmQuadratic, UnsettledIterationAndFaultsEndTheRun) {

@@ -39,4 +39,35 @@ inline InputData PurePowerLaw(InputData in) {
   return in;
 }
 
+// ln(eta) of the viscosity equation is quadratic, so its two-point secants have
+// closed forms: the slope over ln(gamma) between g1 and g2 at T, and the
+// slope over T between T1 and T2 at gamma.
+inline double ShearSecant(const InputData& in, double g1, double g2, double T) {
+  return in.A1 + in.A11 * (std::log(g1) + std::log(g2)) + in.A12 * T;
+}
+inline double TemperatureSecant(const InputData& in, double gamma, double T1, double T2) {
+  return in.A2 + in.A22 * (T1 + T2) + in.A12 * std::log(gamma);
+}
+
+// A strongly shear-thickening melt whose film is heated almost only by
+// dissipation: the film thickness from the heat balance falls with the
+// fourth power of the thickness assumed, and the damped iteration swings
+// between two thicknesses for ever.
+struct OscillatingFilm {
+  InputData in;
+  SimState s;
+};
+inline OscillatingFilm OscillatingFilmCase(double BPL) {
+  OscillatingFilm c{DefaultInputData(), {}};
+  c.in.KS = 1;
+  c.in.TSCREW = 200;
+  c.in.HFUS = 5000;
+  PrepareFirstStep(c.in, c.s);
+  InitMeltFilm(c.in, c.s);
+  c.s.NPL = 9;
+  c.s.BPL = BPL;
+  c.s.MPL = 1e-15;
+  return c;
+}
+
 }  // namespace meltsim::testing
