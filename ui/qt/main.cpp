@@ -6,6 +6,7 @@
 #include <QFileSystemModel>
 #include <QPixmap>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
 #include <cstdio>
 
@@ -15,19 +16,24 @@ namespace {
 
 constexpr int kTreeLoadWaitMs = 3000;  // upper bound on waiting for the directory tree
 
-// Lets the directory tree load the current directory in the background, so
-// that a screenshot shows it; returns after the load or the time bound.
+// Lets the directory tree load, in the background, every directory it shows
+// opened (the current one and those above it), so that a screenshot shows
+// them sorted; returns after those loads or the time bound.
 void WaitForDirectoryTree(meltsim::TMF_Tad& window) {
   QFileSystemModel* model = window.DirectoryModel();
-  const QString dir = window.CurrentDirectory();
+  QSet<QString> pending;
+  for (QModelIndex index = model->index(window.CurrentDirectory()); index.isValid();
+       index = index.parent())
+    pending.insert(model->filePath(index));
   QEventLoop loop;
   QTimer::singleShot(kTreeLoadWaitMs, &loop, &QEventLoop::quit);
   QObject::connect(model, &QFileSystemModel::directoryLoaded, &loop,
-                   [&loop, &dir](const QString& path) {
-                     if (path == dir) loop.quit();
+                   [&loop, &pending](const QString& path) {
+                     pending.remove(path);
+                     if (pending.isEmpty()) loop.quit();
                    });
-  if (model->canFetchMore(model->index(dir))) loop.exec();
-  QTimer::singleShot(100, &loop, &QEventLoop::quit);  // let the views lay out the new rows
+  if (!pending.isEmpty()) loop.exec();
+  QTimer::singleShot(200, &loop, &QEventLoop::quit);  // let the views sort and lay out the rows
   loop.exec();
 }
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStringListModel>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -197,6 +198,8 @@ QWidget* TMF_Tad::BuildBrowser() {
   for (int column = 1; column < directoryModel_->columnCount(); ++column)
     directoryTree_->hideColumn(column);
   directoryTree_->setHeaderHidden(true);
+  directoryTree_->setSortingEnabled(true);
+  directoryTree_->sortByColumn(0, Qt::AscendingOrder);
   directoryTree_->setIndentation(directoryTree_->fontMetrics().height());
   // Deep paths scroll sideways instead of cutting the names short.
   directoryTree_->header()->setStretchLastSection(false);
@@ -210,11 +213,19 @@ QWidget* TMF_Tad::BuildBrowser() {
   };
   connect(directoryTree_, &QTreeView::clicked, this, open);
   connect(directoryTree_, &QTreeView::activated, this, open);
-  // Directories load in the background; keep the current one in view.
-  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
-    if (path == currentDirectory_ || currentDirectory_.startsWith(path))
-      directoryTree_->scrollTo(directoryModel_->index(currentDirectory_));
-  });
+  // Directories load and sort in the background, which moves rows: keep the
+  // current directory in view until the user expands or scrolls the tree.
+  const auto follow = [this] {
+    if (followCurrentDirectory_)
+      directoryTree_->scrollTo(directoryModel_->index(currentDirectory_),
+                               QAbstractItemView::PositionAtCenter);
+  };
+  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this, follow);
+  connect(directoryModel_, &QFileSystemModel::layoutChanged, this, follow);
+  const auto stopFollowing = [this] { followCurrentDirectory_ = false; };
+  connect(directoryTree_, &QTreeView::expanded, this, stopFollowing);
+  connect(directoryTree_, &QTreeView::collapsed, this, stopFollowing);
+  connect(directoryTree_->verticalScrollBar(), &QScrollBar::actionTriggered, this, stopFollowing);
 
   fileNames_ = new QStringListModel(this);
   fileList_ = new QListView(this);
@@ -266,7 +277,8 @@ void TMF_Tad::ShowDirectoryInTree() {
   for (QModelIndex index = current; index.isValid(); index = index.parent())
     directoryTree_->expand(index);
   directoryTree_->setCurrentIndex(current);
-  directoryTree_->scrollTo(current);
+  directoryTree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  followCurrentDirectory_ = true;
 }
 
 bool TMF_Tad::OpenDirectory(const QString& path) {

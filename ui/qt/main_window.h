@@ -72,6 +72,7 @@ class TMF_Tad : public QWidget {
   QStringListModel* fileNames_ = nullptr;
   QListView* fileList_ = nullptr;
   QString currentDirectory_;
+  bool followCurrentDirectory_ = false;  // scroll the tree to it as rows load
 };
 
 }  // namespace meltsim
