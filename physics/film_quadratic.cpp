@@ -117,62 +117,79 @@ bool SubstituteNegativeDts(SimState& s) {
   return true;
 }
 
-}  // namespace
+// What every term of one series call shares.
+struct SeriesCall {
+  double PE, GZ, BC, AA, AA2;
+  double p, q;                // linear and quadratic coefficients of the start profile
+  double EXPA0, EXPA1;        // the capped exp(AA*XI) at XI = 0 and XI = 1
+  double invEXPA0, invEXPA1;  // their inverses
+  double expHalfPE;           // exp(PE/2)
+  double steadyGradient;      // exp(PE)*BC*PE, the steady profile's slope at the screw
+  double pe2;                 // PE*PE/(4*GZ), the decay common to all terms
+};
 
-double CoefPrimitive(const SeriesTerm& t) {
-  const double q = t.TSCREW - t.TM - t.TSLIN;
-  const PrimitiveFactors f = FactorsOf(t.AA, t.BK, t.AB2, t.BC, t.TSLIN, q);
-  return PrimitiveAt(f, t.AA, t.BK, t.XI, t.SINB, t.COSB, t.EXPA, 1 / t.EXPA);
-}
-
-bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
-  const double TM = in.TM;
+// Peclet number, residence time and steady profile of the step, and what
+// the terms share.
+SeriesCall PrepareSeries(const InputData& in, SimState& s) {
+  SeriesCall c;
   s.PE = -s.QFILM * in.RHOM * s.H * in.CPS / (s.X * in.KS);
   s.GZ = s.H * s.H * s.VSZ * in.CPS * in.RHOS / (in.KS * s.DZ);
-  const double PE = s.PE;
-  const double GZ = s.GZ;
-  const double expPE = std::exp(PE);
-  s.BC = (in.TSCREW - TM) / (1 - expPE);
-  const double BC = s.BC;
+  c.PE = s.PE;
+  c.GZ = s.GZ;
+  const double expPE = std::exp(c.PE);
+  s.BC = (in.TSCREW - in.TM) / (1 - expPE);
+  c.BC = s.BC;
+  s.AA = -c.PE / 2;
+  c.AA = s.AA;
+  c.AA2 = c.AA * c.AA;
+  c.p = s.TSLIN;
+  c.q = in.TSCREW - in.TM - s.TSLIN;
+  c.EXPA0 = CappedExp(c.AA, 0.0, s);
+  c.EXPA1 = CappedExp(c.AA, 1.0, s);
+  c.invEXPA0 = 1 / c.EXPA0;
+  c.invEXPA1 = 1 / c.EXPA1;
+  c.expHalfPE = std::exp(c.PE / 2);
+  c.steadyGradient = expPE * c.BC * c.PE;
+  c.pe2 = c.PE * c.PE / (4 * c.GZ);
+  return c;
+}
 
-  // Values fixed for the whole call.
-  s.AA = -PE / 2;
-  const double AA = s.AA;
-  const double AA2 = AA * AA;
-  const double p = s.TSLIN;
-  const double q = in.TSCREW - TM - s.TSLIN;
-  const double EXPA0 = CappedExp(AA, 0.0, s);
-  const double EXPA1 = CappedExp(AA, 1.0, s);
-  const double invEXPA0 = 1 / EXPA0;
-  const double invEXPA1 = 1 / EXPA1;
-  const double expHalfPE = std::exp(PE / 2);
-  const double steadyGradient = expPE * BC * PE;  // dT/dXI of the steady profile at the screw
-  const double pe2 = PE * PE / (4 * GZ);
+struct SeriesSums {
+  double KSER, S1, S2, S3;
+};
 
+// Sums the terms until all three sums change by less than 1 % and at least
+// the rule's minimum is summed, or the rule's maximum is reached:
+// S1 the transient at mid-depth at the end of the step, S2 (times pi) the
+// mean gradient at the interface, S3 the mean gradient at the screw root.
+SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
+  const double PE = c.PE;
   double KSER = 1;
   double S1 = 0, S2 = 0, S3 = 0;
   double S1N = 0, S2N = 0, S3N = 0;
   TermIndexValues scratch;
   for (int i = 1;; ++i) {
     const TermIndexValues& v = IndexValues(i, scratch);
+    const double AA = c.AA;
     const double BK = v.BK;
-    const PrimitiveFactors f = FactorsOf(AA, BK, AA2 + v.BK2, BC, p, q);
-    const double FV0 = PrimitiveAt(f, AA, BK, 0.0, v.SINB0, v.COSB0, EXPA0, invEXPA0);
-    const double FV1 = PrimitiveAt(f, AA, BK, 1.0, v.SINB1, v.COSB1, EXPA1, invEXPA1);
+    const PrimitiveFactors f = FactorsOf(AA, BK, c.AA2 + v.BK2, c.BC, c.p, c.q);
+    const double FV0 = PrimitiveAt(f, AA, BK, 0.0, v.SINB0, v.COSB0, c.EXPA0, c.invEXPA0);
+    const double FV1 = PrimitiveAt(f, AA, BK, 1.0, v.SINB1, v.COSB1, c.EXPA1, c.invEXPA1);
     const double CK = FV1 - FV0;
 
-    const double decayRate = v.BK2 / GZ;
+    const double decayRate = v.BK2 / c.GZ;
     double EX1 = decayRate;
-    double EX2 = pe2 + decayRate;
+    double EX2 = c.pe2 + decayRate;
     if (EX1 >= 74) EX1 = 74;
     if (EX2 >= 74) EX2 = 74;
-    const double L = pe2 + decayRate;  // not capped
+    const double L = c.pe2 + decayRate;  // not capped
     const double decay2 = std::exp(-EX2);
 
     S1N = std::exp(-EX1) * CK * v.SINHALF + S1;
     S2N = (1 - decay2) * KSER * CK / L + S2;
-    S3N = S3 - steadyGradient + v.SINB1 * (decay2 - 1) * expHalfPE * (PE / 2) * CK / (-L) +
-          v.COSB1 * (decay2 - 1) * pi * expHalfPE * KSER * CK / (-L);
+    // The steady slope is part of every increment, as the model defines S3.
+    S3N = S3 - c.steadyGradient + v.SINB1 * (decay2 - 1) * c.expHalfPE * (PE / 2) * CK / (-L) +
+          v.COSB1 * (decay2 - 1) * pi * c.expHalfPE * KSER * CK / (-L);
 
     if (std::abs((S3N - S3) / S3N) < 0.01 && std::abs((S1N - S1) / S1N) < 0.01 &&
         std::abs((S2N - S2) / S2N) < 0.01 && i >= rule.minTerms)
@@ -183,15 +200,29 @@ bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
     KSER = KSER + 1;
     if (i >= rule.maxTerms) break;
   }
-  s.KSER = KSER;
-  s.S1 = S1N;
-  s.S2 = S2N;
-  s.S3 = S3N;
+  return {KSER, S1N, S2N, S3N};
+}
+
+}  // namespace
+
+double CoefPrimitive(const SeriesTerm& t) {
+  const double q = t.TSCREW - t.TM - t.TSLIN;
+  const PrimitiveFactors f = FactorsOf(t.AA, t.BK, t.AB2, t.BC, t.TSLIN, q);
+  return PrimitiveAt(f, t.AA, t.BK, t.XI, t.SINB, t.COSB, t.EXPA, 1 / t.EXPA);
+}
+
+bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
+  const SeriesCall c = PrepareSeries(in, s);
+  const SeriesSums sums = SumTerms(c, rule);
+  s.KSER = sums.KSER;
+  s.S1 = sums.S1;
+  s.S2 = sums.S2;
+  s.S3 = sums.S3;
   CheckFloatingPoint(s, "solid bed series");
 
   // Heat taken up by the solid per gram melted, over CPS: the mean gradient
   // at the interface over PE.
-  s.DTSM = BC - pi * s.S2 / PE;
+  s.DTSM = c.BC - pi * s.S2 / c.PE;
   s.DTS = -s.DTSM;
   const bool normal = SubstituteNegativeDts(s);
   CheckFloatingPoint(s, "solid bed series");
