@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "ui/data_file.h"
 #include "ui/qt/artwork.h"
 #include "ui/run_command.h"
 
@@ -33,8 +34,8 @@ const QColor kRed(255, 0, 0);
 const QColor kMaroon(128, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-// Tab visits the editable numeric fields in input order: fields 1..14,
-// then 28..31 (the fixed fields 15..27 lie between and are disabled).
+// Tab visits the editable numeric fields in input order: inputs 1..14, then
+// 28..31 (Edit28, Edit30..Edit32); the fixed inputs 15..27 are disabled.
 constexpr std::array<int, 18> kTabOrder = {0, 1,  2,  3,  4,  5,  6,  7,  8,
                                            9, 10, 11, 12, 13, 27, 28, 29, 30};
 

@@ -8,7 +8,6 @@
 #include <array>
 #include <memory>
 
-#include "ui/data_file.h"
 #include "ui/input_data.h"
 #include "ui/qt/window_dialogs.h"
 
