@@ -106,6 +106,10 @@ struct SimState {
   double CT2 = 0, SRP = 0, SRQ = 0;
   std::array<double, kProfilePoints> UPROF{};
   double GAMI = 0, DISS = 0, UPINT = 0, UPHALF = 0, TIF = 0, TSLOPE = 0, T121 = 0;
+  // The SRP and SRQ from which UPROF was last computed (valid once it has
+  // been), so that a film iteration right after FilmProfile reuses it.
+  bool profileValid = false;
+  double profileSRP = 0, profileSRQ = 0;
 
   // --- Film thickness iteration and solid bed series ---
   double QFILM = 0, QDISS = 0, UFAC = 0, FILMNEW = 0, FILMOLD = 0;

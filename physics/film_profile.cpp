@@ -1,7 +1,9 @@
 // Shear-rate, velocity and temperature profile of the melt film for an
 // assumed quadratic film temperature through TM, TFMID and TB. XI runs from
 // 0 at the solid-melt interface to 1 at the barrel.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/fp_check.h"
 #include "physics/model_math.h"
@@ -42,7 +44,17 @@ void FilmVelocityProfile(SimState& s) {
     XI = x1;
     f0 = f1;
   }
+  s.profileValid = true;
+  s.profileSRP = SRP;
+  s.profileSRQ = SRQ;
   CheckFloatingPoint(s, "film velocity profile");
+}
+
+bool FilmVelocityProfileIsCurrent(const SimState& s) {
+  const auto same = [](double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+  };
+  return s.profileValid && same(s.profileSRP, s.SRP) && same(s.profileSRQ, s.SRQ);
 }
 
 // Interface shear rate, viscous heating scale, and the film temperature from

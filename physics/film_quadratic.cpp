@@ -28,7 +28,8 @@ struct PrimitiveFactors {
   double c1, c2, c3, c4, c5, c6, c7, c8, c9, c10;
 };
 
-PrimitiveFactors FactorsOf(double a, double b, double r, double BC, double p, double q) {
+[[gnu::always_inline]] inline PrimitiveFactors FactorsOf(double a, double b, double r, double BC,
+                                                         double p, double q) {
   PrimitiveFactors f;
   f.c1 = -2 * BC / r;
   f.c2 = 2 * p / r;
@@ -44,9 +45,12 @@ PrimitiveFactors FactorsOf(double a, double b, double r, double BC, double p, do
 }
 
 // The primitive at one XI: x = XI, s = sin(b*x), c = cos(b*x), e = exp(a*x)
-// (capped), invE = 1/e.
-double PrimitiveAt(const PrimitiveFactors& f, double a, double b, double x, double s, double c,
-                   double e, double invE) {
+// (capped), invE = 1/e. Always inlined, so that a call with XI, e, s or c
+// known to be exactly 1 drops those multiplications (x*1 is x in IEEE
+// arithmetic, so the bits stay the same).
+[[gnu::always_inline]] inline double PrimitiveAt(const PrimitiveFactors& f, double a, double b,
+                                                 double x, double s, double c, double e,
+                                                 double invE) {
   const double sinPart = a * s - b * c;
   const double cosPart = a * c + b * s;
   return f.c1 * sinPart * e + f.c2 * x * e * sinPart + f.c3 * sinPart * e + f.c4 * cosPart * e +
@@ -89,6 +93,12 @@ const TermIndexValues& IndexValues(int k, TermIndexValues& scratch) {
   if (k >= 1 && k <= kTabulatedTerms) return table[k - 1];
   scratch = ComputeIndexValues(k);
   return scratch;
+}
+
+// exp(-74), the smallest decay factor of a series term.
+double CappedDecay() {
+  static const double decay = std::exp(-74.0);
+  return decay;
 }
 
 // The guarded exponential exp(AA*XI): its argument is capped at 174 so that
@@ -168,12 +178,18 @@ SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
   double S1 = 0, S2 = 0, S3 = 0;
   double S1N = 0, S2N = 0, S3N = 0;
   TermIndexValues scratch;
+  // At XI = 0 every term has sin(BK*0) = +0 and cos(BK*0) = 1 (BK = pi*k is
+  // finite and positive), and exp(AA*0) = 1 whenever AA is finite: with
+  // these as constants the XI = 0 end of the primitive needs few products.
+  const bool unitEXPA0 = c.EXPA0 == 1.0;
   for (int i = 1;; ++i) {
     const TermIndexValues& v = IndexValues(i, scratch);
     const double AA = c.AA;
     const double BK = v.BK;
     const PrimitiveFactors f = FactorsOf(AA, BK, c.AA2 + v.BK2, c.BC, c.p, c.q);
-    const double FV0 = PrimitiveAt(f, AA, BK, 0.0, v.SINB0, v.COSB0, c.EXPA0, c.invEXPA0);
+    const double FV0 = unitEXPA0
+                           ? PrimitiveAt(f, AA, BK, 0.0, 0.0, 1.0, 1.0, 1.0)
+                           : PrimitiveAt(f, AA, BK, 0.0, v.SINB0, v.COSB0, c.EXPA0, c.invEXPA0);
     const double FV1 = PrimitiveAt(f, AA, BK, 1.0, v.SINB1, v.COSB1, c.EXPA1, c.invEXPA1);
     const double CK = FV1 - FV0;
 
@@ -183,9 +199,12 @@ SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
     if (EX1 >= 74) EX1 = 74;
     if (EX2 >= 74) EX2 = 74;
     const double L = c.pe2 + decayRate;  // not capped
-    const double decay2 = std::exp(-EX2);
+    // Past the first few dozen terms both exponents sit at the cap, and
+    // exp(-74) is the same number every time.
+    const double decay1 = EX1 == 74 ? CappedDecay() : std::exp(-EX1);
+    const double decay2 = EX2 == 74 ? CappedDecay() : std::exp(-EX2);
 
-    S1N = std::exp(-EX1) * CK * v.SINHALF + S1;
+    S1N = decay1 * CK * v.SINHALF + S1;
     S2N = (1 - decay2) * KSER * CK / L + S2;
     // The steady slope is part of every increment, as the model defines S3.
     S3N = S3 - c.steadyGradient + v.SINB1 * (decay2 - 1) * c.expHalfPE * (PE / 2) * CK / (-L) +
@@ -231,7 +250,9 @@ bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
 
 void IterateFilmQuadratic(const InputData& in, SimState& s) {
   const double TM = in.TM;
-  FilmVelocityProfile(s);  // SRP and SRQ stay as the caller left them
+  // SRP and SRQ stay as the caller left them; right after FilmProfile the
+  // profile for them is already there.
+  if (!FilmVelocityProfileIsCurrent(s)) FilmVelocityProfile(s);
   s.NRETRY = 0;
   s.filmPasses = 0;
   bool settled = false;

@@ -24,16 +24,19 @@ void FilmAveragesQuadratic(const InputData& in, SimState& s) {
 
   // Assumed film temperature weighted with the film velocity FILM*GAMI*UPROF,
   // Simpson over the stored points, 50 double panels of width 0.02.
+  // The end value of a double panel is the same expression of the same
+  // stored coordinate as the start value of the next, so it is kept.
   double sum = 0;
   double y = 0;
+  double f0 = T(y) * s.FILM * s.GAMI * UPROF[0];
   for (int i = 1; i <= 50; ++i) {
     const double y1 = y + 0.01;
     const double y2 = y + 0.02;
-    const double f0 = T(y) * s.FILM * s.GAMI * UPROF[2 * i - 2];
     const double f1 = T(y1) * s.FILM * s.GAMI * UPROF[2 * i - 1];
     const double f2 = T(y2) * s.FILM * s.GAMI * UPROF[2 * i];
     sum = (4 * f1 + f0 + f2) * (0.02 / 6) + sum;
     y = y2;
+    f0 = f2;
   }
   s.TAV = sum / (s.FILM * s.GAMI * s.UPINT);
   // The dissipation over the whole film lowers the slope towards the barrel.

@@ -22,6 +22,9 @@ void RefitViscosityLaw(const InputData& in, SimState& s);
 void FilmProfile(const InputData& in, SimState& s);
 // Profile step P1: the velocity profile UPROF for the current SRP, SRQ.
 void FilmVelocityProfile(SimState& s);
+// True when UPROF was computed from the current SRP and SRQ (same bits), so
+// that computing it again would give the same numbers.
+bool FilmVelocityProfileIsCurrent(const SimState& s);
 // Profile steps P2 to P6 for the current FILM: GAMI, DISS, UPINT, UPHALF, TSLOPE, T121.
 void FilmTemperatureProfile(const InputData& in, SimState& s);
 
