@@ -20,6 +20,22 @@ void SetUpRun(const InputData& in, SimState& s);
 // does not settle.
 void RunSimulation(const InputData& in, SimState& s, MessageSink& messages);
 
+// The messages of a geometry on which there is nothing to compute.
+constexpr const char* kNoChannelMessage =
+    "The flight width leaves no channel: the channel width is not positive";
+constexpr const char* kMeltingBeyondScrewMessage =
+    "Melting would start at or beyond the end of the screw";
+
+// Throws CalculationError with one of the two messages above when the
+// channel width W is not positive or melting would start at or past the end
+// of the screw. Called by RunSimulation right after the set-up.
+void CheckGeometry(const InputData& in, const SimState& s);
+
+// Throws CalculationError naming the step and column (or the summary value)
+// when anything that the results section prints is not a finite number.
+// Called by RunSimulation after the march, so nothing non-finite is written.
+void CheckResultsFinite(const InputData& in, const SimState& s);
+
 // The general number format of the overflow notice (up to 15 significant
 // digits, trailing zeros dropped, scientific form for tiny or huge values).
 std::string GeneralNumberText(double value);

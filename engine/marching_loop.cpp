@@ -17,6 +17,17 @@ namespace {
 // even when a step no longer advances Z.
 constexpr int kMaxSteps = 100000;
 
+// Bound of the loops around the film within one step: pass starts,
+// relaxations of the numeric film, returns from the closed-form film to the
+// numeric one. Steps that settle need fewer than ten of each across the
+// engineering range; one that has not settled after 100 keeps oscillating.
+constexpr int kMaxStepLoops = 100;
+
+// Film passes (each one solid bed series of up to 300 terms) that a whole
+// run may spend. Runs that finish need up to about 10 000; this bounds the
+// run's time to a few seconds whatever the inputs.
+constexpr long kMaxRunFilmPasses = 200000;
+
 enum class Zone { Feed, Compression, Metering };
 
 // Where a pass goes next (the labels of the pass iteration).
@@ -50,12 +61,14 @@ class March {
   void ReportOverflow();
   void CarryIntoNextStep();  // I
   void End(MarchEnd how);    // J
+  void CountFilmPasses();    // the run's budget of film passes
 
   const InputData& in_;
   SimState& s_;
   MessageSink& messages_;
   bool firstStep_ = true;
-  int linearRefits_ = 0;  // returns from E to D within the current step
+  int linearRefits_ = 0;    // returns from E to D within the current step
+  long runFilmPasses_ = 0;  // film passes of the whole run
 };
 
 void March::Run() {
@@ -171,7 +184,7 @@ bool March::IterateStep() {
 PassLabel March::PassStart() {
   SimState& s = s_;
   s.ITER = s.ITER + 1;
-  if (s.ITER > kMaxIterations) ThrowNotConverged(s, "step passes");
+  if (s.ITER > kMaxStepLoops) ThrowNotConverged(s, "step passes");
   if (s.T121 - s.TFMEAN <= 0.3) return PassLabel::LinearFilm;
   QuadraticFilm();
   return PassLabel::SolidBed;
@@ -184,13 +197,15 @@ void March::QuadraticFilm() {
   ++s.counts.quadraticPasses;
   IterateFilmQuadratic(in_, s);
   CheckFloatingPoint(s, "film thickness iteration");
+  CountFilmPasses();
   for (int repeats = 0; std::abs(s.T121 - s.TQMID) >= 0.1; ++repeats) {
-    if (repeats >= kMaxIterations) ThrowNotConverged(s, "film temperature relaxation");
+    if (repeats >= kMaxStepLoops) ThrowNotConverged(s, "film temperature relaxation");
     RelaxFilmProfile(in_, s);
     CheckFloatingPoint(s, "film profile relaxation");
     ++s.counts.relaxations;
     IterateFilmQuadratic(in_, s);
     CheckFloatingPoint(s, "film thickness iteration");
+    CountFilmPasses();
   }
   FilmAveragesQuadratic(in_, s);
   CheckFloatingPoint(s, "film averages");
@@ -202,9 +217,10 @@ PassLabel March::LinearFilm() {
   SimState& s = s_;
   IterateFilmLinear(in_, s);
   CheckFloatingPoint(s, "closed-form film iteration");
+  CountFilmPasses();
   if (s.T121 - s.TFMEAN >= 0.5) {
     linearRefits_ = linearRefits_ + 1;
-    if (linearRefits_ >= kMaxIterations) ThrowNotConverged(s, "linear film refit");
+    if (linearRefits_ >= kMaxStepLoops) ThrowNotConverged(s, "linear film refit");
     ++s.counts.linearRefits;
     RefitViscosityLaw(in_, s);
     CheckFloatingPoint(s, "power-law refit");
@@ -305,6 +321,11 @@ void March::CarryIntoNextStep() {
   s.ISTEP = s.ISTEP + 1;
 }
 
+void March::CountFilmPasses() {
+  runFilmPasses_ += s_.filmPasses;
+  if (runFilmPasses_ > kMaxRunFilmPasses) ThrowNotConverged(s_, "film passes of the run");
+}
+
 // J. Every end leaves the step in progress unrecorded.
 void March::End(MarchEnd how) {
   s_.NSTEP = s_.ISTEP - 1;
@@ -314,9 +335,12 @@ void March::End(MarchEnd how) {
 }  // namespace
 
 void RunSimulation(const InputData& in, SimState& s, MessageSink& messages) {
+  ClearFloatingPointFaults();  // before the set-up, so that its own faults count
   SetUpRun(in, s);
-  ClearFloatingPointFaults();
+  CheckGeometry(in, s);
+  CheckFloatingPoint(s, "set-up");
   March(in, s, messages).Run();
+  CheckResultsFinite(in, s);
 }
 
 }  // namespace meltsim

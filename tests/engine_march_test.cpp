@@ -291,8 +291,8 @@ TEST(March, FaultsAndNonConvergenceEndTheRun) {
     const char* message;
   };
   const Failing failing[] = {
-      // The flights fill the pitch: the channel width is negative.
-      {{{"E", "20"}}, "Invalid floating point operation at step 1 (film thickness iteration)"},
+      // The flights fill the pitch: refused before the march.
+      {{{"E", "20"}}, "The flight width leaves no channel: the channel width is not positive"},
       {{{"KS", "0.00003"}}, "Calculation did not converge at step 84 (step passes)"},
       {{{"KS", "0.00002"}, {"OUTPUT", "300"}},
        "Calculation did not converge at step 63 (film temperature relaxation)"},

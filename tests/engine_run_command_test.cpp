@@ -90,7 +90,7 @@ TEST_F(RunCommandTest, AFailedCalculationKeepsTheInputSection) {
   RecordingMessageSink sink;
   const RunOutcome out = RunCommand(texts, Path("r.txt"), sink);
   EXPECT_EQ(out.status, RunStatus::CalculationFailed);
-  EXPECT_EQ(out.message, "Invalid floating point operation at step 1 (film thickness iteration)");
+  EXPECT_EQ(out.message, "The flight width leaves no channel: the channel width is not positive");
   EXPECT_EQ(sink.messages, std::vector<std::string>{out.message});
   EXPECT_EQ(Read(Path("r.txt")), InputSectionText(out.inputs));
 }

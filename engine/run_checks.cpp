@@ -1,0 +1,66 @@
+// Checks around the march that the model does not make itself: a screw on
+// which there is nothing to compute, and results that are not numbers.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "engine/engine.h"
+#include "engine/fp_check.h"
+
+namespace meltsim {
+
+void CheckGeometry(const InputData& in, const SimState& s) {
+  // The flights take up the whole pitch: there is no channel for the solid.
+  if (s.W <= 0) throw CalculationError(kNoChannelMessage);
+  // Melting would begin where the screw has already ended (NDELAY at or past
+  // NFEED + NCOMP + NMETER turns). A start inside the compression or the
+  // metering zone is a valid run: the march begins there.
+  if (in.NDELAY >= in.NFEED + in.NCOMP + in.NMETER || s.ZTOTAL <= 0) {
+    throw CalculationError(kMeltingBeyondScrewMessage);
+  }
+}
+
+namespace {
+
+struct NamedRowValue {
+  const char* name;
+  double StepRow::*value;
+};
+
+constexpr NamedRowValue kRowValues[] = {
+    {"FLIGHT", &StepRow::RFLIGHT},  {"DEPTH", &StepRow::RDEPTH},    {"X/W", &StepRow::RXW},
+    {"QS/QT", &StepRow::RQSQT},     {"TB", &StepRow::RTB},          {"T121", &StepRow::RT121},
+    {"TAV", &StepRow::RTAV},        {"FILM", &StepRow::RFILM},      {"1/PSAI", &StepRow::RPSAI},
+    {"POWER TOT", &StepRow::RPTOT}, {"POWER VIS", &StepRow::RPVIS},
+};
+
+[[noreturn]] void ThrowNotFinite(const std::string& where) {
+  throw CalculationError("Calculation gave a result that is not a finite number" + where);
+}
+
+}  // namespace
+
+void CheckResultsFinite(const InputData& in, const SimState& s) {
+  const int rows = std::min<int>(std::max(s.NSTEP, 0), static_cast<int>(s.StepResults.size()));
+  for (int i = 0; i < rows; ++i) {
+    for (const NamedRowValue& column : kRowValues) {
+      if (!std::isfinite(s.StepResults[i].*column.value)) {
+        ThrowNotFinite(" at step " + std::to_string(i + 1) + " (" + column.name + ")");
+      }
+    }
+  }
+  // The values of the summary below the table.
+  const struct {
+    const char* name;
+    double value;
+  } summary[] = {{"PTOTAL", s.PTOTAL},     {"PTOT", s.PTOT},     {"PVIS", s.PVIS},
+                 {"PPRE", s.PPRE},         {"PSCREW", s.PSCREW}, {"VSZ0", s.VSZ0},
+                 {"VSZ", s.VSZ},           {"SBAP", in.SBAP},    {"TAVM", s.TAVM},
+                 {"TSAVSTEP", s.TSAVSTEP}, {"QSQT", s.QSQT}};
+  for (const auto& item : summary) {
+    if (!std::isfinite(item.value))
+      ThrowNotFinite(" (summary value " + std::string(item.name) + ")");
+  }
+}
+
+}  // namespace meltsim
