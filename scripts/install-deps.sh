@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
   xvfb xauth fonts-dejavu-core
   valgrind clang-format
 )

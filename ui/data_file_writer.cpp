@@ -15,14 +15,13 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-// The window label without its padding and colon: "Screw Diameter (cm)".
+}  // namespace
+
 std::string FieldName(const FieldSpec& field) {
   std::string_view label = TrimBlanks(field.windowLabel);
   if (!label.empty() && label.back() == ':') label.remove_suffix(1);
   return std::string(TrimBlanks(label));
 }
-
-}  // namespace
 
 DataFileBytes DataFileText(const FieldTexts& texts) {
   DataFileBytes out;

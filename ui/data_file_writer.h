@@ -8,6 +8,10 @@
 
 namespace meltsim {
 
+// The window label of a field without its padding and colon, to name the
+// field in messages: "Screw Diameter (cm)".
+std::string FieldName(const FieldSpec& field);
+
 struct DataFileBytes {
   bool ok = false;
   std::string bytes;    // the file's content, when ok

@@ -16,13 +16,19 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStringListModel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
+#include <optional>
 
 #include "ui/data_file.h"
+#include "ui/data_file_writer.h"
 #include "ui/qt/artwork.h"
+#include "ui/qt/results_view.h"
 #include "ui/run_command.h"
+#include "ui/run_results.h"
 
 namespace meltsim {
 
@@ -70,10 +76,36 @@ TMF_Tad::TMF_Tad(WindowDialogs* dialogs, QWidget* parent)
   }
   BuildButtons();
 
+  results_ = new ResultsView(*dialogs_, this);
+  connect(results_, &ResultsView::inputsOffered, this, &TMF_Tad::FillFieldsFromData);
+  connect(results_, &ResultsView::filesChanged, this, &TMF_Tad::RefreshFileList);
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("Tabs"));
+  tabs_->addTab(BuildInputsPage(), QStringLiteral("Inputs"));
+  tabs_->addTab(results_, QStringLiteral("Results"));
+  // Tab moves between the numeric fields only; the tabs are clicked.
+  tabs_->setFocusPolicy(Qt::NoFocus);
+  tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(tabs_);
+
+  SetTabOrder();
+  ShowDirectoryInTree();
+  RefreshFileList();
+  resize(sizeHint().expandedTo(QSize(696, 566)));
+}
+
+TMF_Tad::~TMF_Tad() = default;
+
+QWidget* TMF_Tad::BuildInputsPage() {
+  auto* page = new QWidget(this);
+  page->setObjectName(QStringLiteral("InputsPage"));
   auto* saveColumn = new QVBoxLayout;
   saveColumn->addWidget(BuildSaveFileGroup());
   saveColumn->addStretch(1);
   saveColumn->addWidget(readDataButton_);
+  saveColumn->addWidget(saveDataButton_);
   auto* pictureRow = new QHBoxLayout;
   pictureRow->addWidget(BuildPicture(), 0, Qt::AlignTop);
   pictureRow->addLayout(saveColumn);
@@ -93,17 +125,11 @@ TMF_Tad::TMF_Tad(WindowDialogs* dialogs, QWidget* parent)
   bottom->addSpacing(8);
   bottom->addLayout(right, 1);
 
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(page);
   layout->addWidget(BuildInputGroup());
   layout->addLayout(bottom, 1);
-
-  SetTabOrder();
-  ShowDirectoryInTree();
-  RefreshFileList();
-  resize(sizeHint().expandedTo(QSize(696, 566)));
+  return page;
 }
-
-TMF_Tad::~TMF_Tad() = default;
 
 QWidget* TMF_Tad::BuildFieldPanel(int field, QWidget* parent) {
   const FieldSpec& spec = kFields[field];
@@ -260,7 +286,12 @@ void TMF_Tad::BuildButtons() {
   SetTextColour(readDataButton_, QPalette::ButtonText, kMaroon);
   connect(readDataButton_, &QPushButton::clicked, this, &TMF_Tad::InputDataBtnClick);
 
-  for (QPushButton* button : {goButton_, closeButton_, readDataButton_}) {
+  saveDataButton_ = new QPushButton(QStringLiteral("Save Data File"), this);
+  saveDataButton_->setObjectName(QStringLiteral("SaveDataBtn"));
+  SetTextColour(saveDataButton_, QPalette::ButtonText, kMaroon);
+  connect(saveDataButton_, &QPushButton::clicked, this, &TMF_Tad::SaveDataBtnClick);
+
+  for (QPushButton* button : {goButton_, closeButton_, readDataButton_, saveDataButton_}) {
     button->setFocusPolicy(Qt::NoFocus);  // Tab stays in the numeric fields
     button->setIconSize(QSize(22, 22));
     button->setMinimumHeight(button->fontMetrics().height() * 2 + 8);
@@ -308,21 +339,30 @@ void TMF_Tad::ShowMessage(const QString& text) { dialogs_->ShowMessage(text); }
 void TMF_Tad::BitBtn1Click() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   RunStatus status = RunStatus::InputRejected;
+  std::optional<RunResults> results;
   try {
     DialogMessageSink messages(*dialogs_);
     const std::string saveFileName = QFile::encodeName(saveFileEdit_->text()).toStdString();
-    status = RunCommand(CurrentFieldTexts(), saveFileName, messages).status;
+    const RunOutcome outcome = RunCommand(CurrentFieldTexts(), saveFileName, messages);
+    status = outcome.status;
     // The run command has already shown every failure; only success is left.
     if (status == RunStatus::Done) dialogs_->ShowFinishDialog();
+    if (status != RunStatus::InputRejected) results = ResultsOfRun(outcome);
   } catch (const std::exception& error) {
     // Whatever the run command does not report itself ends the run here;
     // the window stays usable.
     ShowMessage(QString::fromLocal8Bit(error.what()));
     status = RunStatus::CalculationFailed;
+    results = RunResults{};
+    results->failed = true;
+    results->errorText = error.what();
   }
   QApplication::restoreOverrideCursor();
   // A rejected input touched nothing; any other run may have created a file.
   if (status != RunStatus::InputRejected) RefreshFileList();
+  // The results tab shows the finished run, or why the run ended without results.
+  if (results) results_->ShowResults(*results);
+  if (status == RunStatus::Done) tabs_->setCurrentWidget(results_);
 }
 
 void TMF_Tad::InputDataBtnClick() {
@@ -338,6 +378,26 @@ void TMF_Tad::InputDataBtnClick() {
     return;
   }
   FillFieldsFromData(data.values);
+}
+
+void TMF_Tad::SaveDataBtnClick() {
+  const FieldTexts texts = CurrentFieldTexts();
+  const DataFileBytes data = DataFileText(texts);
+  if (!data.ok) {
+    ShowMessage(QString::fromStdString(data.message));
+    return;
+  }
+  const std::optional<QString> chosen = dialogs_->ChooseSaveFile(
+      QStringLiteral("Save Data File"), currentDirectory_, QStringLiteral("Text File (*.txt)"));
+  if (!chosen || chosen->isEmpty()) return;
+  const QString path = QDir(currentDirectory_).absoluteFilePath(*chosen);
+  if (QFileInfo::exists(path) &&
+      !dialogs_->AskQuestion(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QFileInfo(path).fileName())))
+    return;
+  const std::string error = WriteDataFile(QFile::encodeName(path).toStdString(), texts);
+  if (!error.empty()) ShowMessage(QString::fromLocal8Bit(error.c_str()));
+  RefreshFileList();
 }
 
 void TMF_Tad::FillFieldsFromData(const FieldTexts& values) {

@@ -1,6 +1,7 @@
-// The main window: the input fields, the extruder picture, the directory
-// browser that chooses where result files go, and the GO, Read Data File and
-// Close buttons.
+// The main window: on the Inputs tab the input fields, the extruder picture,
+// the directory browser that chooses where result files go, and the GO, Read
+// Data File, Save Data File and Close buttons; on the Results tab the table,
+// summary and plots of the last run or of an opened result file.
 #pragma once
 
 #include <QString>
@@ -17,9 +18,12 @@ class QLineEdit;
 class QListView;
 class QPushButton;
 class QStringListModel;
+class QTabWidget;
 class QTreeView;
 
 namespace meltsim {
+
+class ResultsView;
 
 class TMF_Tad : public QWidget {
   Q_OBJECT
@@ -35,18 +39,24 @@ class TMF_Tad : public QWidget {
   // The directory the browser shows, which is also the working directory.
   QString CurrentDirectory() const { return currentDirectory_; }
   QFileSystemModel* DirectoryModel() const { return directoryModel_; }
+  QTabWidget* Tabs() const { return tabs_; }
+  ResultsView* Results() const { return results_; }
 
  public slots:
   // GO: runs one calculation from the field texts to the result file.
   void BitBtn1Click();
   // Read Data File: fills the enabled fields from a chosen data file.
   void InputDataBtnClick();
+  // Save Data File: writes the field texts as a data file that Read Data
+  // File takes back; asks before replacing a file.
+  void SaveDataBtnClick();
   // Makes `path` the working directory and shows it in the browser.
   bool OpenDirectory(const QString& path);
   // Re-reads the files of the current directory into the file list.
   void RefreshFileList();
 
  private:
+  QWidget* BuildInputsPage();
   QWidget* BuildInputGroup();
   QWidget* BuildAdditionalGroup();
   QWidget* BuildSaveFileGroup();
@@ -66,6 +76,9 @@ class TMF_Tad : public QWidget {
   QPushButton* goButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QPushButton* readDataButton_ = nullptr;
+  QPushButton* saveDataButton_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  ResultsView* results_ = nullptr;
   QFileSystemModel* directoryModel_ = nullptr;
   QTreeView* directoryTree_ = nullptr;
   QStringListModel* fileNames_ = nullptr;

@@ -22,6 +22,22 @@ class WindowDialogs {
   virtual std::optional<QString> ChooseDataFile(const QString& startDir) = 0;
   // The modal "finished" dialog after a successful run.
   virtual void ShowFinishDialog() = 0;
+  // Asks for an existing file to open, or for a file to write (without
+  // asking about replacing it); nothing when the user cancels. Dialogs that
+  // offer no file choice answer nothing.
+  virtual std::optional<QString> ChooseOpenFile(const QString& /*caption*/,
+                                                const QString& /*startDir*/,
+                                                const QString& /*filter*/) {
+    return std::nullopt;
+  }
+  virtual std::optional<QString> ChooseSaveFile(const QString& /*caption*/,
+                                                const QString& /*startDir*/,
+                                                const QString& /*filter*/) {
+    return std::nullopt;
+  }
+  // A question with the buttons Yes and No; true for Yes. Dialogs that
+  // cannot ask answer No, so nothing is replaced unasked.
+  virtual bool AskQuestion(const QString& /*text*/) { return false; }
 };
 
 // The real dialogs: QMessageBox, QFileDialog and the finish dialog, which is
@@ -32,6 +48,11 @@ class QtWindowDialogs : public WindowDialogs {
   void ShowMessage(const QString& text) override;
   std::optional<QString> ChooseDataFile(const QString& startDir) override;
   void ShowFinishDialog() override;
+  std::optional<QString> ChooseOpenFile(const QString& caption, const QString& startDir,
+                                        const QString& filter) override;
+  std::optional<QString> ChooseSaveFile(const QString& caption, const QString& startDir,
+                                        const QString& filter) override;
+  bool AskQuestion(const QString& text) override;
 
  private:
   QWidget* parent_;
