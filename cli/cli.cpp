@@ -6,6 +6,7 @@
 
 #include "cli/field_options.h"
 #include "cli/run_subcommand.h"
+#include "cli/sweep.h"
 
 namespace meltsim::cli {
 
@@ -17,6 +18,8 @@ int Main(int argc, char** argv) {
   app.footer("Run 'meltsim-cli run --help' for the options of a run.");
   RunOptions runOptions;
   CLI::App* run = AddRunSubcommand(app, runOptions);
+  SweepOptions sweepOptions;
+  CLI::App* sweep = AddSweepSubcommand(app, sweepOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -24,6 +27,7 @@ int Main(int argc, char** argv) {
   }
   try {
     if (run->parsed()) return RunSubcommand(runOptions, std::cerr);
+    if (sweep->parsed()) return SweepSubcommand(sweepOptions);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kExitCalculationFailed;
