@@ -129,14 +129,14 @@ void AddCurves(QChart* chart, const PlotSpec& spec, const RunResults& run, bool 
   }
 }
 
-// The vertical mark where melting ended or the screw ended, named by the
-// sentence that says how the march ended.
+// The vertical mark where melting ended or the screw ended.
 QLineSeries* AddEndMark(QChart* chart, const RunResults& run, bool reference, double yMin,
                         double yMax) {
   const std::optional<double> at = EndFlight(run);
   if (!at) return nullptr;
-  QString name = QString::fromStdString(EndSentence(run));
-  if (reference) name = QStringLiteral("reference: ") + name;
+  QString name =
+      run.end == MarchEnd::EndOfScrew ? QStringLiteral("screw end") : QStringLiteral("melting end");
+  if (reference) name += QStringLiteral(" (reference)");
   QPen pen(QColor(128, 0, 0), reference ? 1.2 : 1.6, reference ? Qt::DashLine : Qt::DashDotLine);
   QLineSeries* mark =
       AddLine(chart, name, {QPointF(*at, yMin), QPointF(*at, yMax)}, pen, reference, "end");
@@ -224,8 +224,10 @@ std::pair<QValueAxis*, QValueAxis*> SetValueAxes(QChart* chart, PlotKind kind, d
     if (y.Empty()) y = Range{0, 1};
     if (y.max - y.min < 1e-9) y = Range{y.min - 1, y.max + 1};
     // A little room above and below, so no curve runs along the frame.
+    // A quantity that starts from zero (the powers) keeps zero as its floor.
     const double pad = (y.max - y.min) * 0.05;
-    ya->setRange(y.min - pad, y.max + pad);
+    const double floor = (y.min >= 0 && y.min - pad < 0) ? 0 : y.min - pad;
+    ya->setRange(floor, y.max + pad);
     ya->applyNiceNumbers();
     ya->setLabelFormat(QStringLiteral("%g"));
   }
@@ -277,11 +279,13 @@ QChart* NewChart() {
 
 // Draws one plot of the runs into `target` of `painter`, laid out at
 // `target`'s size without any window.
-void RenderPlot(QPainter& painter, const QRectF& target, PlotKind kind, const Runs& runs) {
+void RenderPlot(QPainter& painter, const QRectF& target, PlotKind kind, const Runs& runs,
+                const QString& title = QString()) {
   QGraphicsScene scene;
   QChart* chart = NewChart();  // the scene owns it
   scene.addItem(chart);
   Fill(chart, kind, runs);
+  if (!title.isEmpty()) chart->setTitle(title);
   chart->setGeometry(QRectF(QPointF(0, 0), target.size()));
   chart->layout()->activate();
   scene.setSceneRect(chart->geometry());
@@ -411,8 +415,11 @@ QString MeltingPlot::SaveImage(const QString& path) const {
 
 QString MeltingPlot::SaveMeltingProfile(const RunResults& results, const QString& path) {
   const Runs runs{&results, nullptr};
-  return WriteImage(path, kProfileSize, QStringLiteral("Melting profile"), [&](QPainter& p) {
-    RenderPlot(p, QRectF(QPointF(0, 0), kProfileSize), PlotKind::MeltingProfile, runs);
+  // Alone, the plot says in its title how the march ended.
+  const QString title =
+      QStringLiteral("Melting profile: ") + QString::fromStdString(EndSentence(results));
+  return WriteImage(path, kProfileSize, title, [&](QPainter& p) {
+    RenderPlot(p, QRectF(QPointF(0, 0), kProfileSize), PlotKind::MeltingProfile, runs, title);
   });
 }
 
