@@ -9,7 +9,7 @@ PACKAGES=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
   xvfb xauth fonts-dejavu-core
-  valgrind clang-format
+  valgrind clang-format time
 )
 
 SUDO=""
