@@ -4,6 +4,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/plot_option.h"
 #include "cli/run_export.h"
 #include "engine/messages.h"
 #include "ui/result_file.h"
@@ -20,11 +21,13 @@ constexpr const char* kRunExamples = R"(Examples:
   meltsim-cli run pp.txt --all-fields -o pp-result.txt
                                                     another polymer: lines 15 to 27 too
   meltsim-cli run --json run.json --csv run.csv     machine-readable copies as well
+  meltsim-cli run --set OUTPUT=900 --plot high.png  the melting profile as a picture
 
 Exit codes: 0 done; 1 an input, the save file name or the data file was
-refused (the message on stderr, nothing written); 2 wrong command line;
-3 the calculation failed (the result file keeps its input section); 4 a file
-could not be written.)";
+refused (the message on stderr, nothing written); 2 wrong command line, or
+--plot in a build without plotting; 3 the calculation failed (the result file
+keeps its input section); 4 a file (result, JSON, CSV, plot) could not be
+written.)";
 
 // Each message of the run is a line on stderr; they are kept for the JSON copy.
 class StderrMessageSink : public MessageSink {
@@ -86,11 +89,22 @@ CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
                   "Also write the step table as CSV (header row, 17 significant digits). "
                   "E.g. --csv run.csv")
       ->type_name("FILE");
+  run->add_option("--plot", options.plot,
+                  "Also draw the melting profile (X/W and QS/QT against FLIGHT, the zone ends, "
+                  "where melting or the screw ended) into FILE, .png or .svg; needs no display. "
+                  "E.g. --plot profile.svg")
+      ->type_name("FILE");
   run->footer(kRunExamples);
   return run;
 }
 
 int RunSubcommand(const RunOptions& options, std::ostream& err) {
+  if (!options.plot.empty()) {
+    if (const std::string problem = PlotOptionProblem(options.plot); !problem.empty()) {
+      err << problem << '\n';
+      return kExitUsage;
+    }
+  }
   const FieldTextsResult fields = BuildFieldTexts(options.fields);
   for (const std::string& warning : fields.warnings) err << warning << '\n';
   if (fields.exitCode != kExitDone) {
@@ -108,6 +122,12 @@ int RunSubcommand(const RunOptions& options, std::ostream& err) {
   }
   if (!options.csv.empty()) {
     written = WriteCopy(options.csv, StepTableCsv(outcome.state), "CSV", err) && written;
+  }
+  if (!options.plot.empty()) {
+    if (const std::string error = WriteRunPlot(outcome, options.plot); !error.empty()) {
+      err << error << '\n';
+      written = false;
+    }
   }
   return written ? kExitDone : kExitFileError;
 }

@@ -17,6 +17,7 @@ struct RunOptions {
   std::string output = kDefaultSaveFileName;  // -o: the result file
   std::string json;                           // --json FILE, empty: none
   std::string csv;                            // --csv FILE, empty: none
+  std::string plot;                           // --plot FILE (.png or .svg), empty: none
 };
 
 // Adds the `run` subcommand with its options to `app`.

@@ -4,10 +4,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <cstdio>
 
 #include "ui/qt/plot/melting_plot.h"
 
 namespace meltsim {
+
+namespace {
+
+// The toolkit's notes and warnings (a missing runtime directory, font
+// look-ups) mean nothing to a command-line user; its errors still show.
+void ErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+}  // namespace
 
 bool IsPlotFileName(const std::string& path) {
   const QString suffix = QFileInfo(QFile::decodeName(path.c_str())).suffix().toLower();
@@ -27,8 +38,14 @@ std::string WriteMeltingProfilePlot(const RunResults& results, const std::string
   char offscreen[] = "offscreen";
   std::array<char*, 4> argv = {program, platformOption, offscreen, nullptr};
   int argc = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? 3 : 1;
-  const QApplication app(argc, argv.data());
-  return MeltingPlot::SaveMeltingProfile(results, file).toStdString();
+  const QtMessageHandler previous = qInstallMessageHandler(ErrorsOnly);
+  std::string error;
+  {
+    const QApplication app(argc, argv.data());
+    error = MeltingPlot::SaveMeltingProfile(results, file).toStdString();
+  }
+  qInstallMessageHandler(previous);
+  return error;
 }
 
 }  // namespace meltsim
