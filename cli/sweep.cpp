@@ -186,7 +186,7 @@ CLI::App* AddSweepSubcommand(CLI::App& app, SweepOptions& options) {
   sweep
       ->add_option("--jobs", options.jobs,
                    "Calculations at once (default: every core). E.g. --jobs 2")
-      ->check(CLI::PositiveNumber)
+      ->check(CLI::Range(1u, 1024u))
       ->type_name("N");
   sweep
       ->add_option("--shard", options.shard,
