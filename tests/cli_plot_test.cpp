@@ -20,12 +20,6 @@ std::string Read(const fs::path& p) {
   return {std::istreambuf_iterator<char>(f), {}};
 }
 
-std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return v;
-}
-
 class CliPlot : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,6 +45,12 @@ class CliPlot : public ::testing::Test {
 };
 
 #ifdef MELTSIM_HAVE_PLOT
+
+std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
 
 TEST_F(CliPlot, WritesThePngOfTheMeltingProfile) {
   ASSERT_EQ(Cli("run --plot profile.png"), 0) << err_;

@@ -345,3 +345,48 @@ TEST(MeltingPlotTest, HoverTextNamesTheNearestPoint) {
 
 }  // namespace
 }  // namespace meltsim
+
+namespace meltsim {
+namespace {
+
+TEST(CliPlotPictureTest, PngAndSvgOfPlotDecode) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  QProcess cli;
+  cli.setWorkingDirectory(temp.path());
+  for (const char* name : {"profile.png", "profile.svg"}) {
+    cli.start(QStringLiteral(MELTSIM_CLI_PATH),
+              {QStringLiteral("run"), QStringLiteral("--plot"), QString::fromLatin1(name)});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  }
+  const QImage png(QDir(temp.path()).filePath(QStringLiteral("profile.png")));
+  ASSERT_FALSE(png.isNull());
+  EXPECT_EQ(png.size(), QSize(900, 560));
+  // Drawn, not blank: the curves put colours other than white and greys in it.
+  int coloured = 0;
+  for (int y = 0; y < png.height(); y += 4) {
+    for (int x = 0; x < png.width(); x += 4) {
+      const QColor c = png.pixelColor(x, y);
+      coloured += (c.saturation() > 100) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(coloured, 100);
+
+  QFile svgFile(QDir(temp.path()).filePath(QStringLiteral("profile.svg")));
+  ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+  QXmlStreamReader svg(&svgFile);
+  ASSERT_TRUE(svg.readNextStartElement());
+  EXPECT_EQ(svg.name(), QStringLiteral("svg"));
+  int polylines = 0;
+  while (!svg.atEnd()) {
+    if (svg.readNext() == QXmlStreamReader::StartElement &&
+        (svg.name() == QStringLiteral("polyline") || svg.name() == QStringLiteral("path")))
+      ++polylines;
+  }
+  EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+  EXPECT_GT(polylines, 2);
+}
+
+}  // namespace
+}  // namespace meltsim
