@@ -243,9 +243,10 @@ QWidget* TMF_Tad::BuildBrowser() {
   // Directories load and sort in the background, which moves rows: keep the
   // current directory in view until the user expands or scrolls the tree.
   const auto follow = [this] {
-    if (followCurrentDirectory_)
-      directoryTree_->scrollTo(directoryModel_->index(currentDirectory_),
-                               QAbstractItemView::PositionAtCenter);
+    if (!followCurrentDirectory_) return;
+    directoryTree_->scrollTo(directoryModel_->index(currentDirectory_),
+                             QAbstractItemView::PositionAtCenter);
+    directoryTree_->horizontalScrollBar()->setValue(0);  // names start at the left edge
   };
   connect(directoryModel_, &QFileSystemModel::directoryLoaded, this, follow);
   connect(directoryModel_, &QFileSystemModel::layoutChanged, this, follow);
@@ -310,6 +311,7 @@ void TMF_Tad::ShowDirectoryInTree() {
     directoryTree_->expand(index);
   directoryTree_->setCurrentIndex(current);
   directoryTree_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  directoryTree_->horizontalScrollBar()->setValue(0);
   followCurrentDirectory_ = true;
 }
 
