@@ -13,21 +13,25 @@ namespace meltsim {
 constexpr double kWorkPerCal = 42690;
 
 // x to the power y: 1 for y = 0, 0 for x = 0 and y > 0, an integral exponent
-// by repeated multiplication (square and multiply, so a large exponent stays
-// cheap), any other by exp(y*ln x).
+// by repeated multiplication (x*x*...*x, left to right), any other by
+// exp(y*ln x). Integral exponents beyond a thousand (never met by the model,
+// whose integral exponents are small counts) fall back to square and
+// multiply so that the work stays bounded.
 inline double Power(double x, double y) {
   if (y == 0) return 1.0;
   if (x == 0 && y > 0) return 0.0;
-  // Integral exponents below 2^53 are exact in a double and need at most
-  // about a hundred multiplications.
   if (std::abs(y) < 9007199254740992.0 && std::trunc(y) == y) {
     std::uint64_t n = static_cast<std::uint64_t>(std::abs(y));
-    double base = x;
-    double result = 1.0;
-    while (n > 0) {
-      if (n & 1u) result *= base;
-      n >>= 1;
-      if (n > 0) base *= base;
+    double result = x;
+    if (n <= 1024) {
+      for (std::uint64_t i = 1; i < n; ++i) result *= x;
+    } else {
+      double base = x;
+      result = 1.0;
+      for (; n > 0; n >>= 1) {
+        if (n & 1u) result *= base;
+        if (n > 1) base *= base;
+      }
     }
     return y < 0 ? 1.0 / result : result;
   }
