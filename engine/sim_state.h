@@ -56,9 +56,9 @@ struct SimState {
   double ZCOMP = 0;   // down-channel length of the compression zone (cm)
   double ZMETER = 0;  // down-channel length of the metering zone (cm)
   double DZFEED = 0, DZCOMP = 0, DZMETER = 0;  // step lengths (cm)
-  double ZTOTAL = 0;  // melting start to end of screw (cm)
-  double VB = 0;      // barrel surface speed (cm/s)
-  double TAPER = 0;   // depth decrease per cm in the compression zone
+  double ZTOTAL = 0;                           // melting start to end of screw (cm)
+  double VB = 0;                               // barrel surface speed (cm/s)
+  double TAPER = 0;                            // depth decrease per cm in the compression zone
 
   // --- Run constants ---
   double QT = 0;      // total mass flow (g/s)
@@ -70,36 +70,36 @@ struct SimState {
   double DTS4 = 0;    // fallback solid temperature term (deg C)
 
   // --- Step quantities of the marching loop ---
-  std::int32_t ISTEP = 1;  // number of the step being computed (from 1)
-  std::int32_t NSTEP = 0;  // number of recorded steps
-  std::int32_t ITER = 0;   // pass starts within the current step
-  double Z = 0;            // distance from melting start to the step start (cm)
-  double DZ = 0;           // length of the current step (cm)
-  double H = 0, HBEG = 0, HEND = 0;  // channel depths (cm)
-  double X = 0;       // solid bed width used in the current pass (cm)
-  double X0 = 0;      // solid bed width at the step start (cm)
+  std::int32_t ISTEP = 1;                  // number of the step being computed (from 1)
+  std::int32_t NSTEP = 0;                  // number of recorded steps
+  std::int32_t ITER = 0;                   // pass starts within the current step
+  double Z = 0;                            // distance from melting start to the step start (cm)
+  double DZ = 0;                           // length of the current step (cm)
+  double H = 0, HBEG = 0, HEND = 0;        // channel depths (cm)
+  double X = 0;                            // solid bed width used in the current pass (cm)
+  double X0 = 0;                           // solid bed width at the step start (cm)
   double VSZ = 0, VSZBEG = 0, VSZEND = 0;  // solid bed velocities (cm/s)
-  double TSLIN = 0;   // linear coefficient of the solid bed temperature parabola
-  double TSAV = 0;    // average solid bed temperature at the step start
-  double QMELT = 0;   // running total of melt volume flow (cm3/s)
-  double QMTSUM = 0;  // running total of melt volume flow times TAV
-  double QHPREV = 0;  // QH at the end of the previous step (cal/s)
-  double EXPAOVF = 0; // 1.0 when the series exponential was capped
-  double TB = 0;      // barrel temperature at the middle of the step
+  double TSLIN = 0;         // linear coefficient of the solid bed temperature parabola
+  double TSAV = 0;          // average solid bed temperature at the step start
+  double QMELT = 0;         // running total of melt volume flow (cm3/s)
+  double QMTSUM = 0;        // running total of melt volume flow times TAV
+  double QHPREV = 0;        // QH at the end of the previous step (cal/s)
+  double EXPAOVF = 0;       // 1.0 when the series exponential was capped
+  double TB = 0;            // barrel temperature at the middle of the step
   double VBZ = 0, VBX = 0;  // down- and cross-channel barrel velocity (cm/s)
-  double VJ = 0;      // barrel speed relative to the solid bed (cm/s)
+  double VJ = 0;            // barrel speed relative to the solid bed (cm/s)
   bool STOPFLAG = false;
   double FILMPREV = 0.028;  // FILM of the previous step (start: the film's start thickness)
   double DTSPREV = 0;       // DTS of the previous step (start: DTS4, set by the set-up)
   double PTOTAL = 0;        // total power including preheating (kW)
 
   // --- Film start values and power law ---
-  double FILM = 0;    // melt film thickness (cm)
-  double TFMEAN = 0;  // (TB + TM)/2 of the first step
+  double FILM = 0;                   // melt film thickness (cm)
+  double TFMEAN = 0;                 // (TB + TM)/2 of the first step
   double NPL = 0, BPL = 0, MPL = 0;  // power-law index, temperature coefficient, consistency
-  double TFMID = 0;   // assumed mid-film temperature
-  double TAV = 0;     // average melt film temperature
-  double GAMN = 0, ETA1 = 0, ETA2 = 0, ETAAV = 0;      // InitMeltFilm working values
+  double TFMID = 0;                  // assumed mid-film temperature
+  double TAV = 0;                    // average melt film temperature
+  double GAMN = 0, ETA1 = 0, ETA2 = 0, ETAAV = 0;            // InitMeltFilm working values
   double GAMI0 = 0, GAMB = 0, GAMM = 0, ETAA = 0, ETAB = 0;  // refit working values
 
   // --- Film profile ---

@@ -44,15 +44,21 @@ void RefitViscosityLaw(const InputData& in, SimState& s) {
   s.GAMB = std::exp(-(2 * s.SRQ + s.SRP)) * s.GAMI;
   s.GAMM = std::exp(-(2 * s.SRQ * 0.5 + s.SRP * 0.25)) * s.GAMI;
 
+  FitPowerLawAtShearRates(in, s);
+  CheckFloatingPoint(s, "viscosity refit");
+}
+
+void FitPowerLawAtShearRates(const InputData& in, SimState& s) {
+  // Index from the two film edges at the mid-film temperature.
   s.ETAA = MeltViscosity(in, s.GAMI0, s.TFMID);
   s.ETAB = MeltViscosity(in, s.GAMB, s.TFMID);
   s.NPL = std::log(s.ETAA / s.ETAB) / std::log(s.GAMI0 / s.GAMB) + 1;
 
+  // Temperature coefficient and consistency at the mid-film shear rate.
   s.ETAA = MeltViscosity(in, s.GAMM, in.TM);
   s.ETAB = MeltViscosity(in, s.GAMM, s.TB);
   s.BPL = std::log(s.ETAA / s.ETAB) / (in.TM - s.TB);
   s.MPL = s.ETAA / Power(s.GAMM, s.NPL - 1);
-  CheckFloatingPoint(s, "viscosity refit");
 }
 
 }  // namespace meltsim

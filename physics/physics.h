@@ -16,6 +16,9 @@ double MeltViscosity(const InputData& in, double gamma, double T);
 void InitMeltFilm(const InputData& in, SimState& s);
 // Refits the power law at the shear rates of the current numeric film profile.
 void RefitViscosityLaw(const InputData& in, SimState& s);
+// The two-point fit shared by both refits: NPL from GAMI0 and GAMB at TFMID,
+// BPL between TM and TB and MPL through eta(GAMM, TM), at GAMM.
+void FitPowerLawAtShearRates(const InputData& in, SimState& s);
 
 // The film's shear-rate, velocity and temperature profiles for the assumed
 // quadratic film temperature (sets CT2, SRP, SRQ, then the profile steps).
