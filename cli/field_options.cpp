@@ -15,7 +15,7 @@ namespace {
 
 std::string SymbolList() {
   std::string list;
-  for (const FieldSpec& field : kFields)
+  for (const InputField& field : kFields)
     list += (list.empty() ? "" : " ") + std::string(field.symbol);
   return list;
 }
@@ -30,7 +30,7 @@ std::string Upper(std::string text) {
 // so when its value is not the number that the run uses.
 std::optional<std::string> IgnoredLineWarning(const std::string& fileName, int index,
                                               const std::string& value) {
-  const FieldSpec& field = kFields[index];
+  const InputField& field = kFields[index];
   const std::optional<double> fileValue = ConvertNumber(value);
   const std::optional<double> fixedValue = ConvertNumber(field.defaultText);
   if (fileValue && fixedValue && *fileValue == *fixedValue) return std::nullopt;

@@ -63,7 +63,7 @@ std::string RunJson(const InputData& in, const SimState& s,
     rows.push_back(row);
   }
   nlohmann::ordered_json inputs;
-  for (const FieldSpec& field : kFields) inputs[field.symbol] = in.*field.member;
+  for (const InputField& field : kFields) inputs[field.symbol] = in.*field.member;
   inputs["SaveFileName"] = in.SaveFileName;
 
   nlohmann::ordered_json doc;

@@ -28,7 +28,7 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 
 std::string SymbolList() {
   std::string list;
-  for (const FieldSpec& field : kFields)
+  for (const InputField& field : kFields)
     list += (list.empty() ? "" : " ") + std::string(field.symbol);
   return list;
 }

@@ -41,7 +41,7 @@ const std::string kHeader2 =
     " FLIGHT DEPTH   X/W   QS/QT   TB    T121    TAV   FILM   1/PSAI     POWER";
 const std::string kHeader3 = std::string(66, ' ') + "TOT    VIS ";
 
-struct CellSpec {
+struct CellFormat {
   int first, last;  // character positions, counted from 1
   int decimals;
   double StepRow::*value;
@@ -49,7 +49,7 @@ struct CellSpec {
 
 // The printed columns: FLIGHT, DEPTH, X/W, QS/QT, TB, T121, TAV, FILM,
 // 1/PSAI, POWER TOT, POWER VIS.
-const CellSpec kCellSpecs[] = {
+const CellFormat kCellFormats[] = {
     {2, 6, 2, &StepRow::RFLIGHT}, {9, 13, 3, &StepRow::RDEPTH}, {16, 20, 3, &StepRow::RXW},
     {23, 27, 3, &StepRow::RQSQT}, {30, 34, 1, &StepRow::RTB},   {37, 41, 1, &StepRow::RT121},
     {44, 48, 1, &StepRow::RTAV},  {51, 56, 4, &StepRow::RFILM}, {59, 63, 1, &StepRow::RPSAI},
@@ -92,7 +92,7 @@ TEST(ResultsSection, DefaultRunLayout) {
     const std::string& row = lines[3 + i];
     ASSERT_EQ(row.size(), 77u) << row;
     int previousLast = 0;
-    for (const CellSpec& c : kCellSpecs) {
+    for (const CellFormat& c : kCellFormats) {
       // Blanks between the cells (and before the first).
       EXPECT_EQ(row.substr(previousLast, c.first - 1 - previousLast),
                 std::string(c.first - 1 - previousLast, ' '))

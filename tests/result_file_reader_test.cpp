@@ -94,7 +94,7 @@ TEST_P(ReadBack, GivesTheRunsTableInputsSummaryAndEnd) {
     }
   }
   for (int k = 0; k < kFieldCount; ++k) {
-    const FieldSpec& f = kFields[k];
+    const InputField& f = kFields[k];
     EXPECT_EQ(got.inputTexts[k], FixedText(in.*f.member, f.P, f.Dec)) << f.symbol;
     EXPECT_EQ(got.inputs.*f.member, Printed(in.*f.member, f.P, f.Dec)) << f.symbol;
   }

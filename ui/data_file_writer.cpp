@@ -17,7 +17,7 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-std::string FieldName(const FieldSpec& field) {
+std::string FieldName(const InputField& field) {
   std::string_view label = TrimBlanks(field.windowLabel);
   if (!label.empty() && label.back() == ':') label.remove_suffix(1);
   return std::string(TrimBlanks(label));

@@ -10,7 +10,7 @@ namespace meltsim {
 
 // The window label of a field without its padding and colon, to name the
 // field in messages: "Screw Diameter (cm)".
-std::string FieldName(const FieldSpec& field);
+std::string FieldName(const InputField& field);
 
 struct DataFileBytes {
   bool ok = false;

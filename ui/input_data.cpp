@@ -15,7 +15,7 @@ namespace meltsim {
 // the precision and decimals of the result file. This table is the one place
 // where labels, defaults and number formats are written down.
 // clang-format off
-const std::array<FieldSpec, kFieldCount> kFields = {{
+const std::array<InputField, kFieldCount> kFields = {{
     {"D", &InputData::D, "Edit1", "  Screw Diameter (cm) :", "15.0", true, "Screw Diameter                     (cm) =  ", 5, 1},
     {"NFEED", &InputData::NFEED, "Edit2", "  Turns of Feed Zone :  ", "10.0", true, "Turns of Feed Zone                      =  ", 5, 1},
     {"NCOMP", &InputData::NCOMP, "Edit3", "  Turns of Compression Zone :", "6.0", true, "Turns of Compression Zone               =  ", 5, 1},

@@ -24,7 +24,7 @@ struct InputData {
 constexpr int kFieldCount = 31;
 
 // One numeric input: everything every reader and writer needs to know of it.
-struct FieldSpec {
+struct InputField {
   const char* symbol;         // "D", "NFEED", ...
   double InputData::*member;  // where the converted value goes
   const char* editName;       // the window's control name, "Edit1" ...
@@ -38,7 +38,7 @@ struct FieldSpec {
 
 // The 31 numeric fields in the order the run command reads them, which is
 // also the order of the value lines of a data file and of the input section.
-extern const std::array<FieldSpec, kFieldCount> kFields;
+extern const std::array<InputField, kFieldCount> kFields;
 
 constexpr const char* kDefaultSaveFileName = "result.txt";
 constexpr const char* kConversionFailedMessage = "Input value is not correct!";

@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 constexpr int kMainGroupFields = 28;  // the fields of the group "Input Data"
 
-void AppendValueLine(std::string& text, const InputData& in, const FieldSpec& field) {
+void AppendValueLine(std::string& text, const InputData& in, const InputField& field) {
   text += field.sectionLabel;
   text += FixedText(in.*field.member, field.P, field.Dec);
   text += kLineEnd;

@@ -156,7 +156,7 @@ class Parser {
   }
 
   void ValueLine(int k, ResultFileContents& out) {
-    const FieldSpec& field = kFields[k];
+    const InputField& field = kFields[k];
     const std::string_view line = Next("inside the input section");
     const std::string_view name = QuantityName(field.sectionLabel);
     const std::size_t equals = line.find('=');

@@ -61,7 +61,7 @@ RunResults ResultsOfRun(const RunOutcome& outcome) {
     results.errorText = outcome.message;
     results.contents.inputs = in;
     for (int k = 0; k < kFieldCount; ++k) {
-      const FieldSpec& field = kFields[k];
+      const InputField& field = kFields[k];
       results.contents.inputTexts[k] = FixedText(in.*field.member, field.P, field.Dec);
     }
     return results;

@@ -132,23 +132,23 @@ QWidget* TMF_Tad::BuildInputsPage() {
 }
 
 QWidget* TMF_Tad::BuildFieldPanel(int field, QWidget* parent) {
-  const FieldSpec& spec = kFields[field];
-  const QString editName = QString::fromLatin1(spec.editName);
+  const InputField& input = kFields[field];
+  const QString editName = QString::fromLatin1(input.editName);
   const QString number = editName.mid(4);  // "Edit12" -> "12"
 
   // A lowered panel with the label on the left and the edit field on the right.
   auto* panel = new QFrame(parent);
   panel->setObjectName(QStringLiteral("Panel") + number);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  auto* label = new QLabel(QString::fromUtf8(spec.windowLabel), panel);
+  auto* label = new QLabel(QString::fromUtf8(input.windowLabel), panel);
   label->setObjectName(QStringLiteral("Label") + number);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   SetTextColour(label, QPalette::WindowText, kBlue);
 
-  auto* edit = new QLineEdit(QString::fromUtf8(spec.defaultText), panel);
+  auto* edit = new QLineEdit(QString::fromUtf8(input.defaultText), panel);
   edit->setObjectName(editName);
-  edit->setEnabled(spec.editable);
+  edit->setEnabled(input.editable);
   edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-0.00012377000")));
   connect(edit, &QLineEdit::returnPressed, this, &TMF_Tad::BitBtn1Click);
   edits_[field] = edit;

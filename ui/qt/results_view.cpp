@@ -64,7 +64,7 @@ QPushButton* ToolButton(const QString& text, const QString& name, QWidget* paren
 QString InputLines(const ResultFileContents& contents) {
   QString text;
   for (int k = 0; k < kFieldCount; ++k) {
-    const FieldSpec& field = kFields[k];
+    const InputField& field = kFields[k];
     QString name = QString::fromStdString(FieldName(field));
     if (!field.editable) name += QStringLiteral(" (fixed)");
     text += QStringLiteral("  %1 %2\n")

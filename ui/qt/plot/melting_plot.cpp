@@ -33,20 +33,20 @@ const QSize kGridCellSize(640, 420);
 const QSize kProfileSize(900, 560);
 
 // One column of the result table drawn as a curve.
-struct CurveSpec {
+struct CurveStyle {
   double StepRow::*value;
   const char* name;
   QColor colour;
 };
 
-struct PlotSpec {
+struct PlotLayout {
   const char* title;
   const char* yTitle;
-  std::vector<CurveSpec> curves;
+  std::vector<CurveStyle> curves;
 };
 
-const PlotSpec& SpecOf(PlotKind kind) {
-  static const std::array<PlotSpec, kPlotKindCount> specs = {{
+const PlotLayout& LayoutOf(PlotKind kind) {
+  static const std::array<PlotLayout, kPlotKindCount> layouts = {{
       {"Melting profile",
        "ratio",
        {{&StepRow::RXW, "X/W", QColor(31, 119, 180)},
@@ -62,7 +62,7 @@ const PlotSpec& SpecOf(PlotKind kind) {
        {{&StepRow::RPTOT, "POWER TOT", QColor(214, 39, 40)},
         {&StepRow::RPVIS, "POWER VIS", QColor(31, 119, 180)}}},
   }};
-  return specs[static_cast<int>(kind)];
+  return layouts[static_cast<int>(kind)];
 }
 
 QList<QPointF> PointsOf(const RunResults& results, double StepRow::*value) {
@@ -113,9 +113,9 @@ QLineSeries* AddLine(QChart* chart, const QString& name, const QList<QPointF>& p
   return series;
 }
 
-void AddCurves(QChart* chart, const PlotSpec& spec, const RunResults& run, bool reference,
+void AddCurves(QChart* chart, const PlotLayout& layout, const RunResults& run, bool reference,
                Range& y) {
-  for (const CurveSpec& curve : spec.curves) {
+  for (const CurveStyle& curve : layout.curves) {
     const QList<QPointF> points = PointsOf(run, curve.value);
     for (const QPointF& p : points) y.Add(p.y());
     QPen pen(curve.colour, reference ? 1.6 : 2.2, reference ? Qt::DashLine : Qt::SolidLine);
@@ -210,7 +210,7 @@ std::pair<QValueAxis*, QValueAxis*> SetValueAxes(QChart* chart, PlotKind kind, d
   x->setLabelFormat(QStringLiteral("%g"));
   x->setTruncateLabels(false);
   auto* ya = new QValueAxis(chart);
-  ya->setTitleText(QString::fromUtf8(SpecOf(kind).yTitle));
+  ya->setTitleText(QString::fromUtf8(LayoutOf(kind).yTitle));
   if (kind == PlotKind::MeltingProfile && (y.Empty() || (y.min >= 0 && y.max <= 1))) {
     ya->setRange(0, 1);
     ya->setTickCount(6);
@@ -243,12 +243,12 @@ std::pair<QValueAxis*, QValueAxis*> SetValueAxes(QChart* chart, PlotKind kind, d
 // Fills `chart` with one plot of the runs.
 void Fill(QChart* chart, PlotKind kind, const Runs& runs) {
   ClearChart(chart);
-  const PlotSpec& spec = SpecOf(kind);
-  chart->setTitle(QString::fromUtf8(spec.title));
+  const PlotLayout& layout = LayoutOf(kind);
+  chart->setTitle(QString::fromUtf8(layout.title));
   const double xMax = ScrewEndOf(runs);
   Range y;
-  if (runs.reference != nullptr) AddCurves(chart, spec, *runs.reference, true, y);
-  if (runs.current != nullptr) AddCurves(chart, spec, *runs.current, false, y);
+  if (runs.reference != nullptr) AddCurves(chart, layout, *runs.reference, true, y);
+  if (runs.current != nullptr) AddCurves(chart, layout, *runs.current, false, y);
   const auto [xAxis, yAxis] = SetValueAxes(chart, kind, xMax, y);
   if (kind == PlotKind::MeltingProfile && runs.Main() != nullptr)
     AddZones(chart, ScrewMarksOf(runs.Main()->contents.inputs), xAxis, yAxis);
