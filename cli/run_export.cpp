@@ -4,33 +4,11 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "engine/result_columns.h"
+
 namespace meltsim::cli {
 
 namespace {
-
-struct Column {
-  const char* jsonName;
-  const char* csvHead;  // the result file's column head
-  double StepRow::*value;
-};
-
-constexpr Column kColumns[] = {
-    {"FLIGHT", "FLIGHT", &StepRow::RFLIGHT},
-    {"DEPTH", "DEPTH", &StepRow::RDEPTH},
-    {"XW", "X/W", &StepRow::RXW},
-    {"QSQT", "QS/QT", &StepRow::RQSQT},
-    {"TB", "TB", &StepRow::RTB},
-    {"T121", "T121", &StepRow::RT121},
-    {"TAV", "TAV", &StepRow::RTAV},
-    {"FILM", "FILM", &StepRow::RFILM},
-    {"PSAIINV", "1/PSAI", &StepRow::RPSAI},
-    {"PTOT", "POWER TOT", &StepRow::RPTOT},
-    {"PVIS", "POWER VIS", &StepRow::RPVIS},
-};
-
-std::size_t RecordedRows(const SimState& s) {
-  return std::min(static_cast<std::size_t>(std::max(s.NSTEP, 0)), s.StepResults.size());
-}
 
 std::string FullPrecision(double value) {
   char buffer[40];
@@ -59,7 +37,7 @@ std::string RunJson(const InputData& in, const SimState& s,
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     nlohmann::ordered_json row;
-    for (const Column& c : kColumns) row[c.jsonName] = s.StepResults[i].*c.value;
+    for (const ResultColumn& c : kResultColumns) row[c.symbol] = s.StepResults[i].*c.value;
     rows.push_back(row);
   }
   nlohmann::ordered_json inputs;
@@ -87,12 +65,12 @@ std::string RunJson(const InputData& in, const SimState& s,
 
 std::string StepTableCsv(const SimState& s) {
   std::string csv;
-  for (const Column& c : kColumns) csv += std::string(csv.empty() ? "" : ",") + c.csvHead;
+  for (const ResultColumn& c : kResultColumns) csv += std::string(csv.empty() ? "" : ",") + c.head;
   csv += "\n";
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
-    for (std::size_t k = 0; k < std::size(kColumns); ++k) {
+    for (std::size_t k = 0; k < kResultColumns.size(); ++k) {
       if (k > 0) csv += ",";
-      csv += FullPrecision(s.StepResults[i].*kColumns[k].value);
+      csv += FullPrecision(s.StepResults[i].*kResultColumns[k].value);
     }
     csv += "\n";
   }

@@ -15,8 +15,8 @@ class CalculationError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Generous bound for every iteration of the model (film passes, quadratic
-// repetitions, passes of a step, refit alternations).
+// Generous bound for the film thickness iterations (passes of one call); the
+// loops around the film within a step have their own, tighter bound.
 constexpr int kMaxIterations = 1000;
 
 // Clears the division-by-zero, invalid and overflow flags (at the start of a run).

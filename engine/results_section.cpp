@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "engine/engine.h"
+#include "engine/result_columns.h"
 #include "ui/fixed_text.h"
 #include "ui/result_file.h"
 
@@ -17,26 +18,11 @@ namespace {
 constexpr const char* kEndOfLine = "\r\n";
 constexpr const char* kDegreeSign = "\x81\x8E";  // the degree Celsius sign of the file's code page
 
-// Width (also the precision) and decimals of one table cell.
-struct Cell {
-  int width;
-  int decimals;
-  double StepRow::*value;
-};
-
-// The cells of a row in their printed order.
-constexpr Cell kCells[] = {
-    {5, 2, &StepRow::RFLIGHT}, {5, 3, &StepRow::RDEPTH}, {5, 3, &StepRow::RXW},
-    {5, 3, &StepRow::RQSQT},   {5, 1, &StepRow::RTB},    {5, 1, &StepRow::RT121},
-    {5, 1, &StepRow::RTAV},    {6, 4, &StepRow::RFILM},  {5, 1, &StepRow::RPSAI},
-    {5, 2, &StepRow::RPTOT},   {5, 2, &StepRow::RPVIS},
-};
-
 std::string RowText(const StepRow& row) {
   std::string text = " ";
-  for (std::size_t i = 0; i < std::size(kCells); ++i) {
-    if (i > 0) text += "  ";
-    text += FormatColumn(kCells[i].width, kCells[i].decimals, row.*kCells[i].value);
+  for (const ResultColumn& column : kResultColumns) {
+    if (&column != &kResultColumns.front()) text += "  ";
+    text += FormatColumn(column.width, column.decimals, row.*column.value);
   }
   return text;
 }
@@ -74,9 +60,7 @@ std::string ResultsSectionText(const InputData& in, const SimState& s) {
        kEndOfLine;
   // "TOT" and "VIS" stand above the last two cells.
   t += std::string(66, ' ') + "TOT    VIS " + kEndOfLine;
-  const std::size_t rows =
-      std::min(static_cast<std::size_t>(std::max(s.NSTEP, 0)), s.StepResults.size());
-  for (std::size_t i = 0; i < rows; ++i) t += RowText(s.StepResults[i]) + kEndOfLine;
+  for (std::size_t i = 0; i < RecordedRows(s); ++i) t += RowText(s.StepResults[i]) + kEndOfLine;
   t += kEndOfLine;
   t += SummaryText(in, s);
   return t;

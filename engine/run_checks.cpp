@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 #include "engine/fp_check.h"
+#include "engine/result_columns.h"
 
 namespace meltsim {
 
@@ -22,18 +23,6 @@ void CheckGeometry(const InputData& in, const SimState& s) {
 
 namespace {
 
-struct NamedRowValue {
-  const char* name;
-  double StepRow::*value;
-};
-
-constexpr NamedRowValue kRowValues[] = {
-    {"FLIGHT", &StepRow::RFLIGHT},  {"DEPTH", &StepRow::RDEPTH},    {"X/W", &StepRow::RXW},
-    {"QS/QT", &StepRow::RQSQT},     {"TB", &StepRow::RTB},          {"T121", &StepRow::RT121},
-    {"TAV", &StepRow::RTAV},        {"FILM", &StepRow::RFILM},      {"1/PSAI", &StepRow::RPSAI},
-    {"POWER TOT", &StepRow::RPTOT}, {"POWER VIS", &StepRow::RPVIS},
-};
-
 [[noreturn]] void ThrowNotFinite(const std::string& where) {
   throw CalculationError("Calculation gave a result that is not a finite number" + where);
 }
@@ -41,11 +30,10 @@ constexpr NamedRowValue kRowValues[] = {
 }  // namespace
 
 void CheckResultsFinite(const InputData& in, const SimState& s) {
-  const int rows = std::min<int>(std::max(s.NSTEP, 0), static_cast<int>(s.StepResults.size()));
-  for (int i = 0; i < rows; ++i) {
-    for (const NamedRowValue& column : kRowValues) {
+  for (std::size_t i = 0; i < RecordedRows(s); ++i) {
+    for (const ResultColumn& column : kResultColumns) {
       if (!std::isfinite(s.StepResults[i].*column.value)) {
-        ThrowNotFinite(" at step " + std::to_string(i + 1) + " (" + column.name + ")");
+        ThrowNotFinite(" at step " + std::to_string(i + 1) + " (" + column.head + ")");
       }
     }
   }

@@ -17,8 +17,7 @@ void FilmProfile(const InputData& in, SimState& s) {
   s.SRP = s.BPL * s.CT2 / s.NPL;
   s.SRQ = (s.TB - TM - s.CT2) * s.BPL / (2 * s.NPL);
   FilmVelocityProfile(s);
-  FilmTemperatureProfile(in, s);
-  CheckFloatingPoint(s, "film profile");
+  FilmTemperatureProfile(in, s);  // both profile steps check for faults
 }
 
 // Composite Simpson rule, 100 panels of width 0.01 with their own midpoints,

@@ -237,7 +237,6 @@ bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
   s.S1 = sums.S1;
   s.S2 = sums.S2;
   s.S3 = sums.S3;
-  CheckFloatingPoint(s, "solid bed series");
 
   // Heat taken up by the solid per gram melted, over CPS: the mean gradient
   // at the interface over PE.

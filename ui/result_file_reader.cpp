@@ -10,20 +10,6 @@
 
 namespace meltsim {
 
-const std::array<ResultColumn, kResultColumnCount> kResultColumns = {{
-    {"FLIGHT", &StepRow::RFLIGHT},
-    {"DEPTH", &StepRow::RDEPTH},
-    {"X/W", &StepRow::RXW},
-    {"QS/QT", &StepRow::RQSQT},
-    {"TB", &StepRow::RTB},
-    {"T121", &StepRow::RT121},
-    {"TAV", &StepRow::RTAV},
-    {"FILM", &StepRow::RFILM},
-    {"1/PSAI", &StepRow::RPSAI},
-    {"POWER TOT", &StepRow::RPTOT},
-    {"POWER VIS", &StepRow::RPVIS},
-}};
-
 namespace {
 
 constexpr int kMainGroupFields = 28;  // value lines 1..28; lines 31..33 hold the other three

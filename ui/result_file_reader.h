@@ -7,18 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/result_columns.h"
 #include "engine/sim_state.h"
 #include "ui/input_data.h"
 
 namespace meltsim {
-
-// The columns of the result table, in their printed order.
-constexpr int kResultColumnCount = 11;
-struct ResultColumn {
-  const char* head;  // "FLIGHT", ..., "POWER TOT", "POWER VIS"
-  double StepRow::*value;
-};
-extern const std::array<ResultColumn, kResultColumnCount> kResultColumns;
 
 // One row of the table: the cells as printed (without their padding) and
 // their numbers.
