@@ -5,7 +5,8 @@
 #include <cmath>
 
 #include "engine/engine.h"
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
+#include "model/screw_zones.h"
 #include "physics/physics.h"
 
 namespace meltsim {

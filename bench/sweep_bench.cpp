@@ -5,10 +5,10 @@
 
 #include <stdexcept>
 
-#include "cli/sweep_engine.h"
-#include "cli/sweep_grid.h"
+#include "runner/sweep_grid.h"
+#include "runner/sweep_runner.h"
 
-namespace meltsim::cli {
+namespace meltsim {
 namespace {
 
 class NullSink : public CaseRowSink {
@@ -46,4 +46,4 @@ BENCHMARK(BM_Sweep1000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
-}  // namespace meltsim::cli
+}  // namespace meltsim

@@ -3,10 +3,12 @@
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "cli/field_options.h"
 #include "cli/run_subcommand.h"
 #include "cli/sweep.h"
+#include "model/version.h"
 
 namespace meltsim::cli {
 
@@ -14,6 +16,8 @@ int Main(int argc, char** argv) {
   CLI::App app{
       "meltsim-cli: the melting of a polymer in a single-screw extruder (Donovan model), "
       "computed from the command line"};
+  app.set_version_flag("--version", std::string("meltsim-cli ") + kVersion,
+                       "Print the version of meltsim-cli and exit");
   app.require_subcommand(1);
   app.footer("Run 'meltsim-cli run --help' for the options of a run.");
   RunOptions runOptions;

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "ui/data_file.h"
+#include "io/data_file.h"
+#include "io/number_text.h"
 
 namespace meltsim::cli {
 

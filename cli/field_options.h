@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/input_data.h"
+#include "model/input_data.h"
 
 namespace CLI {
 class App;

@@ -1,16 +1,15 @@
-// `run --plot FILE`: the melting-profile plot of a finished run. Drawing
-// needs the plot library, which is linked only into builds with the window;
-// without it the option says so.
+// `run --plot FILE`: the melting-profile plot of a finished run, drawn
+// through the plot module, which is loaded only when --plot is given.
 #pragma once
 
 #include <string>
 
-#include "ui/run_command.h"
+#include "runner/run_command.h"
 
 namespace meltsim::cli {
 
 // What is wrong with `--plot path` before anything runs, or an empty text:
-// the name must end in .png or .svg, and the build must be able to plot.
+// the name must end in .png or .svg, and the plot module must be there.
 std::string PlotOptionProblem(const std::string& path);
 
 // Draws the melting profile of a finished run into `path`; returns the error

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "cli/plot_option.h"
-#include "cli/run_export.h"
-#include "engine/messages.h"
-#include "ui/result_file.h"
-#include "ui/run_command.h"
+#include "io/result_file.h"
+#include "io/run_export.h"
+#include "model/messages.h"
+#include "runner/run_command.h"
 
 namespace meltsim::cli {
 
@@ -33,11 +33,13 @@ written.)";
 class StderrMessageSink : public MessageSink {
  public:
   explicit StderrMessageSink(std::ostream& err) : err_(err) {}
-  void ShowMessage(const std::string& text) override {
+  std::vector<std::string> messages;
+
+ protected:
+  void Display(const std::string& text) override {
     err_ << text << '\n' << std::flush;
     messages.push_back(text);
   }
-  std::vector<std::string> messages;
 
  private:
   std::ostream& err_;

@@ -12,8 +12,8 @@
 #include <memory>
 #include <system_error>
 
-#include "cli/sweep_engine.h"
 #include "cli/sweep_output.h"
+#include "runner/sweep_runner.h"
 
 namespace meltsim::cli {
 

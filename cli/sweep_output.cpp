@@ -1,15 +1,25 @@
 #include "cli/sweep_output.h"
 
+#include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "cli/run_export.h"
+#include "io/run_export.h"
 
 namespace meltsim::cli {
 
 namespace {
 
 constexpr const char* kNoticeSeparator = "; ";
+
+// The summary values of a case that its row holds, in column order after
+// QSQT and FLIGHT.
+constexpr std::array<const char*, 7> kRowSummarySymbols = {"PTOTAL", "PTOT", "PVIS", "PPRE",
+                                                           "PSCREW", "TAVM", "VSZ"};
+
+double SummaryValue(const CaseResults& r, const char* symbol) {
+  return r.summary.*FindSummaryItem(symbol)->value;
+}
 
 std::string Number(double value) {
   char buffer[40];
@@ -19,19 +29,13 @@ std::string Number(double value) {
 
 // The result cells after `message`, in column order; empty without results.
 std::vector<std::string> ResultCells(const CaseRow& row) {
-  if (!row.results) return std::vector<std::string>(11);
+  if (!row.results) return std::vector<std::string>(4 + kRowSummarySymbols.size());
   const CaseResults& r = *row.results;
-  return {std::to_string(r.NSTEP),
-          MarchEndText(r.end),
-          Number(r.QSQT),
-          r.FLIGHT ? Number(*r.FLIGHT) : std::string(),
-          Number(r.PTOTAL),
-          Number(r.PTOT),
-          Number(r.PVIS),
-          Number(r.PPRE),
-          Number(r.PSCREW),
-          Number(r.TAVM),
-          Number(r.VSZ)};
+  std::vector<std::string> cells = {std::to_string(r.NSTEP), MarchEndText(r.end),
+                                    Number(r.summary.QSQT),
+                                    r.FLIGHT ? Number(*r.FLIGHT) : std::string()};
+  for (const char* symbol : kRowSummarySymbols) cells.push_back(Number(SummaryValue(r, symbol)));
+  return cells;
 }
 
 void Check(std::ostream& out) {
@@ -43,9 +47,10 @@ void Check(std::ostream& out) {
 std::vector<std::string> SweepColumns(const SweepGrid& grid) {
   std::vector<std::string> columns{"case"};
   for (const VaryAxis& axis : grid.Axes()) columns.push_back(axis.symbol);
-  for (const char* head : {"status", "message", "NSTEP", "end", "QSQT", "FLIGHT", "PTOTAL", "PTOT",
-                           "PVIS", "PPRE", "PSCREW", "TAVM", "VSZ", "notices"})
+  for (const char* head : {"status", "message", "NSTEP", "end", "QSQT", "FLIGHT"})
     columns.emplace_back(head);
+  for (const char* symbol : kRowSummarySymbols) columns.emplace_back(symbol);
+  columns.emplace_back("notices");
   return columns;
 }
 
@@ -81,22 +86,15 @@ std::string JsonLine(const SweepGrid& grid, const CaseRow& row) {
   }
   j["status"] = CaseStatusText(row.status);
   j["message"] = row.message;
-  const char* numbers[] = {"NSTEP", "end",  "QSQT",   "FLIGHT", "PTOTAL", "PTOT",
-                           "PVIS",  "PPRE", "PSCREW", "TAVM",   "VSZ"};
-  for (const char* key : numbers) j[key] = nullptr;
+  for (const char* key : {"NSTEP", "end", "QSQT", "FLIGHT"}) j[key] = nullptr;
+  for (const char* symbol : kRowSummarySymbols) j[symbol] = nullptr;
   if (row.results) {
     const CaseResults& r = *row.results;
     j["NSTEP"] = r.NSTEP;
     j["end"] = MarchEndText(r.end);
-    j["QSQT"] = r.QSQT;
+    j["QSQT"] = r.summary.QSQT;
     if (r.FLIGHT) j["FLIGHT"] = *r.FLIGHT;
-    j["PTOTAL"] = r.PTOTAL;
-    j["PTOT"] = r.PTOT;
-    j["PVIS"] = r.PVIS;
-    j["PPRE"] = r.PPRE;
-    j["PSCREW"] = r.PSCREW;
-    j["TAVM"] = r.TAVM;
-    j["VSZ"] = r.VSZ;
+    for (const char* symbol : kRowSummarySymbols) j[symbol] = SummaryValue(r, symbol);
   }
   j["notices"] = row.notices;
   return j.dump() + "\n";

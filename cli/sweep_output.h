@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/sweep_engine.h"
+#include "runner/sweep_runner.h"
 
 namespace meltsim::cli {
 

@@ -1,12 +1,10 @@
-// The simulation driver: set-up of a run, the march along the channel and the
-// results section of the result file.
+// The simulation driver: the set-up of a run and the march along the channel.
+// Computation only; what the results look like as text is the io layer's.
 #pragma once
 
-#include <string>
-
-#include "engine/messages.h"
-#include "engine/sim_state.h"
-#include "ui/input_data.h"
+#include "model/input_data.h"
+#include "model/messages.h"
+#include "model/sim_state.h"
 
 namespace meltsim {
 
@@ -35,21 +33,5 @@ void CheckGeometry(const InputData& in, const SimState& s);
 // when anything that the results section prints is not a finite number.
 // Called by RunSimulation after the march, so nothing non-finite is written.
 void CheckResultsFinite(const InputData& in, const SimState& s);
-
-// The general number format of the overflow notice (up to 15 significant
-// digits, trailing zeros dropped, scientific form for tiny or huge values).
-std::string GeneralNumberText(double value);
-
-// One cell of the result table: FixedText(value, width, decimals),
-// right-aligned in `width` when its text has 3 to width-1 characters.
-std::string FormatColumn(int width, int decimals, double value);
-
-// The results section (table and summary), CR LF line ends, as bytes.
-std::string ResultsSectionText(const InputData& in, const SimState& s);
-
-// Appends the results section to the file named in.SaveFileName.
-// Returns false after showing "Can not write result to file" when the file
-// cannot be opened for appending; throws FileWriteError when a write fails.
-bool WriteResults(const InputData& in, const SimState& s, MessageSink& messages);
 
 }  // namespace meltsim

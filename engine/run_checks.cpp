@@ -5,8 +5,9 @@
 #include <string>
 
 #include "engine/engine.h"
-#include "engine/fp_check.h"
-#include "engine/result_columns.h"
+#include "model/fp_check.h"
+#include "model/result_columns.h"
+#include "model/summary_values.h"
 
 namespace meltsim {
 
@@ -37,17 +38,10 @@ void CheckResultsFinite(const InputData& in, const SimState& s) {
       }
     }
   }
-  // The values of the summary below the table.
-  const struct {
-    const char* name;
-    double value;
-  } summary[] = {{"PTOTAL", s.PTOTAL},     {"PTOT", s.PTOT},     {"PVIS", s.PVIS},
-                 {"PPRE", s.PPRE},         {"PSCREW", s.PSCREW}, {"VSZ0", s.VSZ0},
-                 {"VSZ", s.VSZ},           {"SBAP", in.SBAP},    {"TAVM", s.TAVM},
-                 {"TSAVSTEP", s.TSAVSTEP}, {"QSQT", s.QSQT}};
-  for (const auto& item : summary) {
-    if (!std::isfinite(item.value))
-      ThrowNotFinite(" (summary value " + std::string(item.name) + ")");
+  const SummaryValues summary = SummaryOf(in, s);
+  for (const SummaryItem& item : kSummaryItems) {
+    if (!std::isfinite(summary.*item.value))
+      ThrowNotFinite(" (summary value " + std::string(item.symbol) + ")");
   }
 }
 

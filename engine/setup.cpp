@@ -4,29 +4,29 @@
 #include <numbers>
 
 #include "engine/engine.h"
+#include "model/constants.h"
+#include "model/screw_zones.h"
 
 namespace meltsim {
-
-double LTURN(double D, const SimState& s) { return std::numbers::pi * D / std::cos(s.THETA); }
 
 void SetUpRun(const InputData& in, SimState& s) {
   constexpr double pi = std::numbers::pi;
   s = SimState{};  // nothing of an earlier run survives
 
   s.ISTEP = 1;
-  s.QT = in.OUTPUT / 3.6;  // kg/hr to g/s
+  s.QT = in.OUTPUT / kKgPerHourPerGramPerSecond;
   s.QMELT = 0;
   s.QMTSUM = 0;
-  s.DTS4 = (in.TM - in.TS0) * 4;
+  s.DTS4 = (in.TM - in.TS0) * kFallbackDtsFactor;
 
   s.THETA = std::atan(in.PITCH / (pi * in.D));
   const double turnLength = pi * in.D / std::cos(s.THETA);
   s.ZFEED = (in.NFEED - in.NDELAY) * pi * in.D / std::cos(s.THETA);
   s.ZCOMP = in.NCOMP * pi * in.D / std::cos(s.THETA);
   s.ZMETER = in.NMETER * pi * in.D / std::cos(s.THETA);
-  s.DZFEED = turnLength / 5;   // five steps per turn
-  s.DZCOMP = turnLength / 10;  // ten steps per turn
-  s.DZMETER = turnLength / 5;
+  s.DZFEED = turnLength / kFeedStepsPerTurn;
+  s.DZCOMP = turnLength / kCompressionStepsPerTurn;
+  s.DZMETER = turnLength / kMeteringStepsPerTurn;
 
   s.ZTOTAL = s.ZFEED + s.ZCOMP + s.ZMETER;
   s.VB = pi * in.D * in.RPM / 60;
@@ -56,12 +56,12 @@ void SetUpRun(const InputData& in, SimState& s) {
   s.TSAV0 = s.TSAV;
 
   s.QHPREV = 0;
-  s.PPRE = s.QT * in.CPS * (s.TSAV - in.TS0) * 0.004183;  // cal/s to kW
+  s.PPRE = s.QT * in.CPS * (s.TSAV - in.TS0) * kKilowattPerCalPerSecond;
   s.EXPAOVF = 0.0;
 
   // Defined fall-backs for a film routine that gives up on the first step:
   // the film's start thickness and the substitute solid temperature term.
-  s.FILMPREV = 0.028;
+  s.FILMPREV = kStartFilm;
   s.DTSPREV = s.DTS4;
 }
 

@@ -4,7 +4,8 @@
 // GAMI*exp(-BETA*XI) and the velocity (1 - exp(-BETA*XI))/(1 - exp(-BETA))*VJ.
 #include <cmath>
 
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
+#include "physics/film_iteration.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 
@@ -36,24 +37,9 @@ double ClosedFormMidFilmTemperature(const InputData& in, const SimState& s) {
 
 void IterateFilmLinear(const InputData& in, SimState& s) {
   // NRETRY carries over from earlier calls; the refit or a give-up resets it.
-  s.filmPasses = 0;
-  bool settled = false;
-  while (!settled) {
-    if (s.filmPasses == kMaxIterations) ThrowNotConverged(s, "closed-form film iteration");
-    ++s.filmPasses;
-    ClosedFormFilm(in, s);
-    if (!SolidBedSeries(in, s, kLinearFilmTerms)) break;  // FILM is the previous step's
-
-    s.FILMNEW = FilmFromHeatBalance(in, s);
-    s.FILMOLD = s.FILM;
-    s.FILM = (s.FILM + s.FILMNEW) / 2;  // damped update
-    s.T121 = ClosedFormMidFilmTemperature(in, s);
-    CheckFloatingPoint(s, "closed-form film iteration");
-    if (std::abs((s.FILMNEW - s.FILMOLD) / s.FILMNEW) < 0.01) {
-      s.FILM = s.FILMNEW;
-      settled = true;
-    }
-  }
+  IterateFilm(
+      in, s, kLinearFilmTerms, "closed-form film iteration", [&] { ClosedFormFilm(in, s); },
+      [&] { s.T121 = ClosedFormMidFilmTemperature(in, s); });
   s.TFMID = s.T121;
   CheckFloatingPoint(s, "closed-form film iteration");
 }

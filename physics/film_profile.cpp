@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 

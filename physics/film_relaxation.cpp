@@ -1,6 +1,6 @@
 // Relaxation of the assumed mid-film temperature between film iterations,
 // and the film averages of the numerically integrated film.
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 

@@ -3,7 +3,7 @@
 // equation by two-point secants.
 #include <cmath>
 
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 
@@ -11,7 +11,7 @@ namespace meltsim {
 
 void InitMeltFilm(const InputData& in, SimState& s) {
   const double TM = in.TM;
-  s.FILM = 0.028;
+  s.FILM = kStartFilm;
   s.PWVIS = 0;
   s.PWTOT = 0;
   s.PWSCREW = 0;

@@ -1,16 +1,12 @@
-// Small helpers shared by the physics routines.
+// Small mathematical helpers shared by the physics routines.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
-#include "engine/sim_state.h"
-#include "ui/input_data.h"
+#include "model/constants.h"
 
 namespace meltsim {
-
-// Viscous work (gf*cm) that makes one calorie of heat.
-constexpr double kWorkPerCal = 42690;
 
 // x to the power y: 1 for y = 0, 0 for x = 0 and y > 0, an integral exponent
 // by repeated multiplication (x*x*...*x, left to right), any other by
@@ -36,16 +32,6 @@ inline double Power(double x, double y) {
     return y < 0 ? 1.0 / result : result;
   }
   return std::exp(y * std::log(x));
-}
-
-// Film thickness at which the heat conducted into the melting interface
-// (2*KM*TSLOPE*X, written as barrel conduction plus the dissipation term
-// QDISS) balances the melt carried away across the channel times the heat
-// per gram: warming the solid (CPS*DTS), fusion, warming the melt to TAV.
-inline double FilmFromHeatBalance(const InputData& in, const SimState& s) {
-  return std::sqrt(
-      (2 * in.KM * (s.TB - in.TM) + s.QDISS) * s.X /
-      (s.VBX * s.UFAC * in.RHOM * (in.CPS * s.DTS + in.HFUS + (s.TAV - in.TM) * in.CPM)));
 }
 
 }  // namespace meltsim

@@ -2,8 +2,8 @@
 // inputs and state; which routine runs when is the marching loop's decision.
 #pragma once
 
-#include "engine/sim_state.h"
-#include "ui/input_data.h"
+#include "model/input_data.h"
+#include "model/sim_state.h"
 
 namespace meltsim {
 

@@ -1,7 +1,7 @@
 // Power-law refit at the shear rates of the closed-form film.
 #include <cmath>
 
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 

@@ -2,7 +2,7 @@
 // velocity from the mass balance of the channel.
 #include <cmath>
 
-#include "engine/fp_check.h"
+#include "model/fp_check.h"
 #include "physics/physics.h"
 
 namespace meltsim {

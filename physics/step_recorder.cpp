@@ -4,15 +4,14 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "engine/fp_check.h"
+#include "model/constants.h"
+#include "model/fp_check.h"
+#include "model/screw_zones.h"
 #include "physics/physics.h"
 
 namespace meltsim {
 
 namespace {
-
-constexpr double kKilowattPerCalPerSecond = 0.004183;
-constexpr double kSolidRatioStop = 0.03;
 
 // Solid bed temperature at mid-depth at the end of the step from the series
 // of the last film pass, and the parabola through TM, TSMID and TSCREW that

@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds meltsim and runs every test: once in the
-# normal build, once more with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs the dependencies, builds meltsim and runs every test: in the
+# normal build, in a build without the window toolkit (core, command line,
+# tests), and with AddressSanitizer and UndefinedBehaviorSanitizer. Every
+# build treats compiler warnings as errors.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc)"
 
 bash "$ROOT/scripts/install-deps.sh"
 
+configure() { # BUILD_DIR OPTIONS...
+  local dir="$1"
+  shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMELTSIM_WERROR=ON "$@" >/dev/null
+}
+
 echo "== build and test =="
-cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+configure "$ROOT/build"
 cmake --build "$ROOT/build" -j"$JOBS"
 ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS"
 
+echo "== build and test without the window toolkit =="
+configure "$ROOT/build-nogui" -DMELTSIM_GUI=OFF -DMELTSIM_BENCH=OFF
+cmake --build "$ROOT/build-nogui" -j"$JOBS"
+ctest --test-dir "$ROOT/build-nogui" --output-on-failure -j"$JOBS"
+
 echo "== sanitizer build and test =="
-cmake -S "$ROOT" -B "$ROOT/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMELTSIM_SANITIZE=ON -DMELTSIM_BENCH=OFF >/dev/null
+configure "$ROOT/build-sanitize" -DMELTSIM_SANITIZE=ON -DMELTSIM_BENCH=OFF
 cmake --build "$ROOT/build-sanitize" -j"$JOBS"
 # Any report fails its test: ASan and LSan abort the process, UBSan halts
 # (the code is built with -fno-sanitize-recover=all as well).

@@ -1,0 +1,18 @@
+// Field texts in, a checked input set out: the conversion of every field
+// by the input grammar, then the checks of the input set.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/input_data.h"
+
+namespace meltsim {
+
+// Converts the 31 texts into `out` (member by member, stopping at the first
+// failure), takes the save file name and runs the checks in their order.
+// Returns the message to show, or nothing when the inputs may be used.
+std::optional<std::string> ReadAndCheck(const FieldTexts& texts, const std::string& saveFileName,
+                                        InputData& out);
+
+}  // namespace meltsim

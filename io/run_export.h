@@ -1,0 +1,24 @@
+// Machine-readable copies of a finished run: JSON with every recorded row,
+// the summary, the notices and the inputs; CSV with the step table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/input_data.h"
+#include "model/sim_state.h"
+
+namespace meltsim {
+
+// How the march ended, in words.
+std::string MarchEndText(MarchEnd end);
+
+// The run as a JSON document (numbers at full precision).
+std::string RunJson(const InputData& in, const SimState& s,
+                    const std::vector<std::string>& notices);
+
+// The step table as CSV: a header row, one row per recorded step, numbers
+// printed with 17 significant digits, LF line ends.
+std::string StepTableCsv(const SimState& s);
+
+}  // namespace meltsim

@@ -1,0 +1,73 @@
+// The plot module's entry points: programs without a window load this
+// shared library at run time to draw a plot description into a file.
+#include "runner/plot_module.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSize>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "plot/melting_plot.h"
+
+namespace {
+
+// The toolkit's notes and warnings (a missing runtime directory, font
+// look-ups) mean nothing to a command-line user; its errors still show.
+void ErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+std::string Draw(const meltsim::PlotDescription& d, const char* path, int width, int height) {
+  const QString file = QFile::decodeName(path);
+  const QSize size(width, height);
+  if (QCoreApplication::instance() != nullptr) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+      return "plotting needs a widget application";
+    return meltsim::SavePlot(d, file, size).toStdString();
+  }
+  // Without an application object one is made for this call, on the
+  // offscreen platform unless QT_QPA_PLATFORM names another, so no display
+  // is needed. The arguments live as long as the application object.
+  char program[] = "meltsim";
+  char platformOption[] = "-platform";
+  char offscreen[] = "offscreen";
+  std::array<char*, 4> argv = {program, platformOption, offscreen, nullptr};
+  int argc = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? 3 : 1;
+  const QtMessageHandler previous = qInstallMessageHandler(ErrorsOnly);
+  std::string error;
+  {
+    const QApplication app(argc, argv.data());
+    error = meltsim::SavePlot(d, file, size).toStdString();
+  }
+  qInstallMessageHandler(previous);
+  return error;
+}
+
+}  // namespace
+
+extern "C" {
+
+[[gnu::visibility("default")]] int meltsim_plot_module_abi() { return meltsim::kPlotModuleAbi; }
+
+[[gnu::visibility("default")]] int meltsim_write_plot(const meltsim::PlotDescription* d,
+                                                      const char* path, int width, int height,
+                                                      char* error, std::size_t errorSize) {
+  std::string problem;
+  try {
+    problem = Draw(*d, path, width, height);
+  } catch (const std::exception& e) {
+    problem = e.what();
+  }
+  if (problem.empty()) return 0;
+  if (errorSize > 0) {
+    const std::size_t n = std::min(problem.size(), errorSize - 1);
+    std::memcpy(error, problem.data(), n);
+    error[n] = '\0';
+  }
+  return 1;
+}
+
+}  // extern "C"

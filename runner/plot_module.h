@@ -1,0 +1,39 @@
+// The plot module: a shared library, loaded at run time, that draws plot
+// descriptions with the charting toolkit. Programs without a window (the
+// command line, the Python module) draw through it, so they need the
+// toolkit only when they draw, and run without it installed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "runner/plot_description.h"
+
+namespace meltsim {
+
+// The module's entry points, exported with C linkage.
+// meltsim_plot_module_abi() returns kPlotModuleAbi; meltsim_write_plot()
+// writes `d` as a PNG or SVG file of width x height pixels (by the name's
+// suffix) and returns 0, or returns 1 with the error text in `error`.
+constexpr const char* kPlotModuleAbiSymbol = "meltsim_plot_module_abi";
+constexpr const char* kPlotModuleWriteSymbol = "meltsim_write_plot";
+// Changes whenever PlotDescription or the entry points change.
+constexpr int kPlotModuleAbi = 1;
+using PlotModuleAbiFunction = int (*)();
+using PlotModuleWriteFunction = int (*)(const PlotDescription* d, const char* path, int width,
+                                        int height, char* error, std::size_t errorSize);
+
+// The file name of the module.
+constexpr const char* kPlotModuleFileName = "libmeltsim-plot.so";
+
+// Why the module cannot be used, or an empty text when it can. It is looked
+// for in $MELTSIM_PLOT_MODULE (a file), next to the program (or library)
+// that asks, and in the installed module folder.
+std::string PlotModuleProblem();
+
+// Draws `d` into `path` through the module; returns the error text, empty
+// when the file was written.
+std::string WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
+                                int height);
+
+}  // namespace meltsim

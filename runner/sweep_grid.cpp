@@ -1,0 +1,144 @@
+#include "runner/sweep_grid.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "io/number_text.h"
+
+namespace meltsim {
+
+namespace {
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+std::vector<std::string> Split(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(separator, start);
+    parts.emplace_back(text.substr(start, end - start));
+    if (end == std::string_view::npos) return parts;
+    start = end + 1;
+  }
+}
+
+std::string SymbolList() {
+  std::string list;
+  for (const InputField& field : kFields)
+    list += (list.empty() ? "" : " ") + std::string(field.symbol);
+  return list;
+}
+
+std::string SyntaxMessage(const std::string& text) {
+  return "--vary expects SYMBOL=START:STOP:STEP or SYMBOL=v1,v2,..., got \"" + text + "\"";
+}
+
+// The numbers of a list or range, by the input grammar of the fields.
+std::optional<std::string> ConvertAll(const std::vector<std::string>& parts,
+                                      const std::string& symbol, std::vector<double>& numbers) {
+  for (const std::string& part : parts) {
+    const std::optional<double> v = ConvertNumber(part);
+    if (!v) return "--vary " + symbol + ": \"" + part + "\" is not a number";
+    numbers.push_back(*v);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ParseRange(const std::vector<std::string>& parts,
+                                      const std::string& text, VaryAxis& axis) {
+  if (parts.size() != 3) return SyntaxMessage(text);
+  std::vector<double> n;
+  if (auto error = ConvertAll(parts, axis.symbol, n)) return error;
+  const std::optional<std::uint64_t> count = RangeCount(n[0], n[1], n[2]);
+  if (!count) {
+    return "--vary " + axis.symbol + ": the range " + parts[0] + ":" + parts[1] + ":" + parts[2] +
+           " has no values (STEP is zero or points away from STOP) or too many";
+  }
+  axis.start = n[0];
+  axis.step = n[2];
+  axis.rangeCount = *count;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> RangeCount(double start, double stop, double step) {
+  const double steps = std::floor((stop - start) / step + 1e-9);
+  if (!std::isfinite(steps) || steps < 0) return std::nullopt;
+  if (steps + 1 > static_cast<double>(kMaxSweepCases)) return std::nullopt;
+  return static_cast<std::uint64_t>(steps) + 1;
+}
+
+std::optional<std::string> ParseVary(const std::string& text, VaryAxis& axis) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
+    return SyntaxMessage(text);
+  }
+  axis = VaryAxis{};
+  axis.symbol = Upper(text.substr(0, equals));
+  axis.field = FieldIndex(axis.symbol);
+  if (axis.field < 0) {
+    return "--vary: unknown input symbol \"" + text.substr(0, equals) + "\"; the symbols are " +
+           SymbolList();
+  }
+  const std::string values = text.substr(equals + 1);
+  if (values.find(':') != std::string::npos) return ParseRange(Split(values, ':'), text, axis);
+  return ConvertAll(Split(values, ','), axis.symbol, axis.list);
+}
+
+std::string VaryValueText(double value) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+std::uint64_t SweepGrid::Size() const {
+  std::uint64_t size = 1;
+  for (const VaryAxis& axis : axes_) size *= axis.Count();
+  return size;
+}
+
+std::vector<double> SweepGrid::ValuesAt(std::uint64_t index) const {
+  std::vector<double> values(axes_.size());
+  for (std::size_t a = axes_.size(); a-- > 0;) {
+    const std::uint64_t n = axes_[a].Count();
+    values[a] = axes_[a].ValueAt(index % n);
+    index /= n;
+  }
+  return values;
+}
+
+FieldTexts SweepGrid::TextsAt(const FieldTexts& base, std::uint64_t index) const {
+  FieldTexts texts = base;
+  const std::vector<double> values = ValuesAt(index);
+  for (std::size_t a = 0; a < axes_.size(); ++a) texts[axes_[a].field] = VaryValueText(values[a]);
+  return texts;
+}
+
+std::optional<std::string> BuildSweepGrid(const std::vector<std::string>& varies, SweepGrid& grid) {
+  std::vector<VaryAxis> axes;
+  std::uint64_t size = 1;
+  for (const std::string& text : varies) {
+    VaryAxis axis;
+    if (auto error = ParseVary(text, axis)) return error;
+    for (const VaryAxis& earlier : axes) {
+      if (earlier.field == axis.field) return "--vary: " + axis.symbol + " is varied twice";
+    }
+    // Checked before multiplying, so the product cannot wrap.
+    if (axis.Count() > kMaxSweepCases / size) {
+      return "--vary: the grid has more than " + std::to_string(kMaxSweepCases) + " cases";
+    }
+    size *= axis.Count();
+    axes.push_back(std::move(axis));
+  }
+  grid = SweepGrid(std::move(axes));
+  return std::nullopt;
+}
+
+}  // namespace meltsim

@@ -1,0 +1,89 @@
+// Runs the cases of a parameter study on worker threads and hands their
+// rows to a sink in grid order. Each case owns its inputs and run state;
+// the threads share only the case counter and the reorder buffer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/input_data.h"
+#include "model/sim_state.h"
+#include "model/summary_values.h"
+#include "runner/sweep_grid.h"
+
+namespace meltsim {
+
+enum class CaseStatus { Ok, InputError, CalculationError, FileError };
+
+// "ok", "input error", "calculation error", "file error".
+const char* CaseStatusText(CaseStatus status);
+
+// What a finished march leaves for the row of its case.
+struct CaseResults {
+  int NSTEP = 0;
+  MarchEnd end = MarchEnd::NotRun;
+  std::optional<double> FLIGHT;  // FLIGHT of the last recorded row; none without rows
+  SummaryValues summary;
+};
+
+// One row of the study.
+struct CaseRow {
+  std::uint64_t caseNumber = 0;  // 1-based position in the whole grid
+  std::vector<double> values;    // the varied inputs, in --vary order
+  CaseStatus status = CaseStatus::Ok;
+  std::string message;                 // why the case failed; empty when ok
+  std::vector<std::string> notices;    // notices of the run (overflow), in order
+  std::optional<CaseResults> results;  // when the march finished
+};
+
+// Receives the rows, in grid order, on the thread that called RunSweep.
+class CaseRowSink {
+ public:
+  virtual ~CaseRowSink() = default;
+  virtual void Write(const CaseRow& row) = 0;
+};
+
+struct SweepPlan {
+  FieldTexts base;  // the texts of every case before the varied fields are set
+  SweepGrid grid;
+  std::uint64_t shardIndex =
+      0;  // this process runs grid indices i with i % shardCount == shardIndex
+  std::uint64_t shardCount = 1;
+  std::string resultsDir;  // non-empty: every case also writes its result file there
+};
+
+// Number of grid cases that the plan's shard runs.
+std::uint64_t ShardSize(const SweepPlan& plan);
+
+// Name of a case's result file in the results folder: case_00001.txt,
+// with at least five digits and as many as the largest case number needs.
+std::string CaseFileName(std::uint64_t caseNumber, std::uint64_t gridSize);
+
+// Runs grid index `index` (0-based) alone: read and check like GO, then the
+// simulation; with a results folder, the whole run command with the result
+// file. A rejected input, a calculation error or a file error is the row's
+// status, never an exception.
+CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index);
+
+struct SweepSettings {
+  unsigned jobs = 1;  // worker threads
+  // Rows that may be finished or in progress ahead of the next row to be
+  // written; workers wait when they are this far ahead. A row is small, and
+  // a generous window lets the other workers go on while one case takes a
+  // hundred times longer than the rest. 0: 64 per worker, at least 256.
+  std::size_t window = 0;
+  // Called on the writing thread after each row with (rows written, rows in all).
+  std::function<void(std::uint64_t, std::uint64_t)> progress;
+};
+
+// The number of worker threads to use by default: every core.
+unsigned DefaultJobs();
+
+// Runs every case of the plan's shard and writes its rows to `sink` in grid
+// order. An exception from the sink stops the workers and is passed on.
+void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink);
+
+}  // namespace meltsim

@@ -1,0 +1,435 @@
+// meltsim-cli sweep: the grid of the --vary options, rows in grid order from
+// parallel workers, each row the same as a single run of its inputs,
+// shards that join to the whole study, result files equal to `run`'s, and
+// the command line's refusals.
+#include "cli/sweep.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/sweep_output.h"
+#include "io/number_text.h"
+#include "runner/run_command.h"
+#include "runner/sweep_grid.h"
+#include "runner/sweep_runner.h"
+#include "support/engine_cases.h"
+
+namespace meltsim::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+SweepGrid Grid(const std::vector<std::string>& varies) {
+  SweepGrid grid;
+  const auto error = BuildSweepGrid(varies, grid);
+  EXPECT_FALSE(error.has_value()) << error.value_or("");
+  return grid;
+}
+
+SweepPlan Plan(const std::vector<std::string>& varies) {
+  SweepPlan plan;
+  plan.base = DefaultFieldTexts();
+  plan.grid = Grid(varies);
+  return plan;
+}
+
+class CollectingSink : public CaseRowSink {
+ public:
+  void Write(const CaseRow& row) override { rows.push_back(row); }
+  std::vector<CaseRow> rows;
+};
+
+std::vector<CaseRow> RunAll(const SweepPlan& plan, unsigned jobs, std::size_t window = 0) {
+  CollectingSink sink;
+  SweepSettings settings;
+  settings.jobs = jobs;
+  settings.window = window;
+  RunSweep(plan, settings, sink);
+  return sink.rows;
+}
+
+// A folder of its own for each test, removed afterwards.
+class SweepFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("meltsim_sweep_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // meltsim-cli with `args` in the test's folder; returns the exit code.
+  int Cli(const std::string& args) const {
+    const std::string command =
+        "cd '" + dir_.string() + "' && '" + MELTSIM_CLI_PATH + "' " + args + " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path dir_;
+};
+
+TEST(SweepGrid, RangesIncludeTheStopWithinRoundingAndMultiplyTheStep) {
+  EXPECT_EQ(RangeCount(0, 1, 0.1), 11u);
+  EXPECT_EQ(RangeCount(0, 0.3, 0.1), 4u);  // 0.3/0.1 is 2.9999999999999996
+  EXPECT_EQ(RangeCount(10, 0, -2.5), 5u);  // downwards
+  EXPECT_EQ(RangeCount(1, 1, 5), 1u);
+  EXPECT_EQ(RangeCount(0, 0.99, 1), 1u);  // STOP not reached: START alone
+  EXPECT_FALSE(RangeCount(0, 1, 0));
+  EXPECT_FALSE(RangeCount(1, 0, 0.1));         // points away from STOP
+  EXPECT_FALSE(RangeCount(0, 1e300, 1e-300));  // not a countable range
+
+  VaryAxis axis;
+  ASSERT_FALSE(ParseVary("rpm=0:1:0.1", axis).has_value());
+  EXPECT_EQ(axis.symbol, "RPM");
+  EXPECT_EQ(axis.field, FieldIndex("RPM"));
+  ASSERT_EQ(axis.Count(), 11u);
+  // Value 10 is 10*0.1 = 1 exactly; ten additions of 0.1 would give 0.9999999999999999.
+  double added = 0;
+  for (int i = 0; i < 10; ++i) added += 0.1;
+  EXPECT_NE(added, 1.0);
+  EXPECT_EQ(axis.ValueAt(10), 1.0);
+  EXPECT_EQ(axis.ValueAt(3), 3 * 0.1);
+}
+
+TEST(SweepGrid, ListsAndSeveralAxesRunRowMajorWithTheFirstOutermost) {
+  const SweepGrid grid = Grid({"RPM=30:40:5", "output=300,200", "TS0=25"});
+  ASSERT_EQ(grid.Size(), 6u);
+  const std::vector<std::vector<double>> expected = {{30, 300, 25}, {30, 200, 25}, {35, 300, 25},
+                                                     {35, 200, 25}, {40, 300, 25}, {40, 200, 25}};
+  for (std::uint64_t i = 0; i < grid.Size(); ++i) EXPECT_EQ(grid.ValuesAt(i), expected[i]) << i;
+
+  const FieldTexts texts = grid.TextsAt(DefaultFieldTexts(), 3);
+  EXPECT_EQ(texts[FieldIndex("RPM")], "35");
+  EXPECT_EQ(texts[FieldIndex("OUTPUT")], "200");
+  EXPECT_EQ(texts[FieldIndex("D")], "15.0");  // not varied: the base text
+
+  // The field text of a value converts back to the same double.
+  for (double v : {0.1, 1.0 / 3, 1e-300, 123456789.123, -2.5e17, 5e-324}) {
+    const std::string text = VaryValueText(v);
+    ASSERT_TRUE(ConvertNumber(text).has_value()) << text;
+    EXPECT_TRUE(SameBits(*ConvertNumber(text), v)) << text;
+  }
+  EXPECT_EQ(VaryValueText(0.1), "0.10000000000000001");
+}
+
+TEST(SweepGrid, MalformedVaryTextsAreRefusedWithAMessage) {
+  for (const char* bad : {"RPM", "RPM=", "=1,2", "RPM=1:2", "RPM=1:2:3:4", "RPM=a,b", "RPM=1,,2",
+                          "RPM=1:2:0", "RPM=2:1:1", "RPM=1:2:x"}) {
+    SweepGrid grid;
+    const auto error = BuildSweepGrid({bad}, grid);
+    ASSERT_TRUE(error.has_value()) << bad;
+    EXPECT_NE(error->find("--vary"), std::string::npos) << *error;
+  }
+  SweepGrid grid;
+  EXPECT_NE(BuildSweepGrid({"FOO=1,2"}, grid).value_or("").find("unknown input symbol \"FOO\""),
+            std::string::npos);
+  EXPECT_NE(BuildSweepGrid({"RPM=1", "rpm=2"}, grid).value_or("").find("varied twice"),
+            std::string::npos);
+  EXPECT_NE(BuildSweepGrid({"RPM=0:1e6:1", "OUTPUT=0:1e6:1"}, grid).value_or("").find("more than"),
+            std::string::npos);
+}
+
+// What a single run command gives for the same texts, to compare a row with.
+struct SingleRun {
+  RunOutcome outcome;
+  std::vector<std::string> messages;
+};
+
+SingleRun RunAlone(const FieldTexts& texts, const fs::path& file) {
+  RecordingMessageSink sink;
+  SingleRun r{RunCommand(texts, file.string(), sink), {}};
+  r.messages = sink.messages;
+  return r;
+}
+
+void ExpectRowIsTheSingleRun(const CaseRow& row, const SingleRun& single) {
+  const RunOutcome& out = single.outcome;
+  const SimState& s = out.state;
+  SCOPED_TRACE("case " + std::to_string(row.caseNumber));
+  switch (out.status) {
+    case RunStatus::Done:
+      EXPECT_EQ(row.status, CaseStatus::Ok);
+      break;
+    case RunStatus::InputRejected:
+      EXPECT_EQ(row.status, CaseStatus::InputError);
+      break;
+    case RunStatus::CalculationFailed:
+      EXPECT_EQ(row.status, CaseStatus::CalculationError);
+      break;
+    case RunStatus::FileError:
+      ADD_FAILURE() << out.message;
+      break;
+  }
+  if (out.status != RunStatus::Done) {
+    EXPECT_EQ(row.message, out.message);
+    EXPECT_FALSE(row.results.has_value());
+    return;
+  }
+  EXPECT_EQ(row.message, "");
+  EXPECT_EQ(row.notices, single.messages);
+  ASSERT_TRUE(row.results.has_value());
+  const CaseResults& r = *row.results;
+  EXPECT_EQ(r.NSTEP, s.NSTEP);
+  EXPECT_EQ(r.end, s.marchEnd);
+  ASSERT_TRUE(r.FLIGHT.has_value());
+  EXPECT_TRUE(SameBits(*r.FLIGHT, s.StepResults[s.NSTEP - 1].RFLIGHT));
+  const std::pair<double, double> numbers[] = {
+      {r.summary.QSQT, s.QSQT}, {r.summary.PTOTAL, s.PTOTAL}, {r.summary.PTOT, s.PTOT},
+      {r.summary.PVIS, s.PVIS}, {r.summary.PPRE, s.PPRE},     {r.summary.PSCREW, s.PSCREW},
+      {r.summary.TAVM, s.TAVM}, {r.summary.VSZ, s.VSZ}};
+  for (const auto& [got, want] : numbers) EXPECT_TRUE(SameBits(got, want)) << got << " " << want;
+}
+
+// 50 cases on two workers, among them rejected inputs and calculations
+// that do not converge: every row is there, in grid order, and each is bit
+// for bit what a single run of its inputs gives.
+TEST_F(SweepFiles, RowsComeInGridOrderAndEqualSingleRuns) {
+  const SweepPlan plan = Plan({"RPM=30:50:5", "OUTPUT=0,100,150,200,250,300,350,400,450,500"});
+  const std::vector<CaseRow> rows = RunAll(plan, 2);
+  ASSERT_EQ(rows.size(), 50u);
+  int inputErrors = 0, calculationErrors = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].caseNumber, i + 1);
+    EXPECT_EQ(rows[i].values, plan.grid.ValuesAt(i));
+    inputErrors += rows[i].status == CaseStatus::InputError;
+    calculationErrors += rows[i].status == CaseStatus::CalculationError;
+    ExpectRowIsTheSingleRun(rows[i],
+                            RunAlone(plan.grid.TextsAt(plan.base, i), dir_ / "single.txt"));
+  }
+  EXPECT_EQ(inputErrors, 5);  // OUTPUT = 0 at each speed
+  EXPECT_GE(calculationErrors, 1);
+  EXPECT_EQ(rows[0].message, "Value of Flow Rate is not correct");
+}
+
+// Floating-point flags belong to each thread: runs that raise a fault beside
+// runs that do not leave the others untouched.
+TEST_F(SweepFiles, FaultsOfOneRunDoNotReachTheRunsBesideIt) {
+  const SweepPlan plan = Plan({"TS0=29.5:30.4:0.1", "C0=250,290"});  // C0 < TM: invalid operation
+  const std::vector<CaseRow> rows = RunAll(plan, 2, 2);
+  ASSERT_EQ(rows.size(), 20u);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i % 2 == 0) {
+      EXPECT_EQ(rows[i].status, CaseStatus::CalculationError);
+      EXPECT_NE(rows[i].message.find("Invalid floating point operation"), std::string::npos);
+    } else {
+      EXPECT_EQ(rows[i].status, CaseStatus::Ok) << rows[i].message;
+    }
+    ExpectRowIsTheSingleRun(rows[i],
+                            RunAlone(plan.grid.TextsAt(plan.base, i), dir_ / "single.txt"));
+  }
+}
+
+TEST(SweepShards, ShardsTogetherAreTheWholeSweep) {
+  SweepPlan plan = Plan({"RPM=30:40:2.5"});
+  EXPECT_EQ(ShardSize(plan), 5u);
+  plan.shardCount = 3;
+  const std::uint64_t expected[] = {2, 2, 1};
+  for (std::uint64_t k = 0; k < 3; ++k) {
+    plan.shardIndex = k;
+    EXPECT_EQ(ShardSize(plan), expected[k]) << k;
+  }
+
+  std::uint64_t k = 9, n = 9;
+  EXPECT_TRUE(ParseShard("2/3", k, n));
+  EXPECT_EQ(k, 2u);
+  EXPECT_EQ(n, 3u);
+  for (const char* bad : {"3/3", "1/0", "1", "/3", "1/", "-1/3", "a/b", "1/3x", "1 /3"})
+    EXPECT_FALSE(ParseShard(bad, k, n)) << bad;
+
+  const auto sweep = [](const std::string& shard) {
+    SweepOptions options;
+    options.varies = {"RPM=36:40:1", "OUTPUT=290,300,0"};
+    options.shard = shard;
+    options.jobs = 2;
+    std::ostringstream out, err;
+    EXPECT_EQ(SweepSubcommand(options, out, err, false), kExitDone) << err.str();
+    return Lines(out.str());
+  };
+  const std::vector<std::string> whole = sweep("");
+  ASSERT_EQ(whole.size(), 16u);  // header and 15 rows
+  std::vector<std::string> joined;
+  for (const char* shard : {"0/3", "1/3", "2/3"}) {
+    const std::vector<std::string> part = sweep(shard);
+    ASSERT_FALSE(part.empty());
+    EXPECT_EQ(part[0], whole[0]);  // every shard has the header
+    joined.insert(joined.end(), part.begin() + 1, part.end());
+  }
+  // sort -n on the case column
+  std::sort(joined.begin(), joined.end(), [](const std::string& a, const std::string& b) {
+    return std::stoull(a) < std::stoull(b);
+  });
+  EXPECT_EQ(joined, std::vector<std::string>(whole.begin() + 1, whole.end()));
+}
+
+// With --results-dir every case writes its result file through the run
+// command: byte for byte the file of `meltsim-cli run` with the same inputs,
+// also for a failed calculation (its input section); a rejected case none.
+TEST_F(SweepFiles, ResultFilesEqualThoseOfRun) {
+  EXPECT_EQ(CaseFileName(1, 9), "case_00001.txt");
+  EXPECT_EQ(CaseFileName(42, 1234567), "case_0000042.txt");
+
+  ASSERT_EQ(Cli("sweep --vary RPM=30,40 --vary OUTPUT=300,100,0 --jobs 2 -o rows.csv "
+                "--results-dir results"),
+            0)
+      << Read(dir_ / "err.txt");
+  const std::vector<std::string> rows = Lines(Read(dir_ / "rows.csv"));
+  ASSERT_EQ(rows.size(), 7u);
+  const char* runs[] = {"--set RPM=30 --set OUTPUT=300", "--set RPM=30 --set OUTPUT=100",
+                        "--set RPM=30 --set OUTPUT=0",   "--set RPM=40 --set OUTPUT=300",
+                        "--set RPM=40 --set OUTPUT=100", "--set RPM=40 --set OUTPUT=0"};
+  for (int i = 0; i < 6; ++i) {
+    const std::string name = CaseFileName(i + 1, 6);
+    const int code = Cli(std::string("run ") + runs[i] + " -o run.txt");
+    SCOPED_TRACE(runs[i]);
+    if (code == kExitInputRejected) {
+      EXPECT_FALSE(fs::exists(dir_ / "results" / name));
+      EXPECT_NE(rows[i + 1].find(",input error,"), std::string::npos) << rows[i + 1];
+      continue;
+    }
+    EXPECT_EQ(Read(dir_ / "results" / name), Read(dir_ / "run.txt"));
+    EXPECT_EQ(rows[i + 1].find(",ok,") != std::string::npos, code == kExitDone) << rows[i + 1];
+    fs::remove(dir_ / "run.txt");
+  }
+}
+
+TEST_F(SweepFiles, BadCommandLinesAreUsageErrorsAndWriteNothing) {
+  for (const char* args :
+       {"sweep --vary RPM=1:2 -o rows.csv", "sweep --vary FOO=1,2 -o rows.csv",
+        "sweep --vary RPM=30 --shard 3/3 -o rows.csv", "sweep --vary RPM=30 --jobs 0 -o rows.csv",
+        "sweep --vary RPM=30 --set FOO=1 -o rows.csv", "sweep --vary RPM=30 -o - --json -"}) {
+    EXPECT_EQ(Cli(args), kExitUsage) << args;
+    EXPECT_FALSE(Read(dir_ / "err.txt").empty()) << args;
+    EXPECT_FALSE(fs::exists(dir_ / "rows.csv")) << args;
+  }
+  EXPECT_EQ(Cli("sweep missing.txt --vary RPM=30 -o rows.csv"), kExitInputRejected);
+  EXPECT_EQ(Cli("sweep --vary RPM=30 -o no/such/folder/rows.csv"), kExitFileError);
+}
+
+TEST(SweepOutput, CsvFieldsAreQuotedAsRfc4180Asks) {
+  EXPECT_EQ(CsvField("plain text"), "plain text");
+  EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+  EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+  EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
+
+  CaseRow row;
+  row.caseNumber = 7;
+  row.values = {0.1};
+  row.status = CaseStatus::CalculationError;
+  row.message = "failed, \"badly\"";
+  EXPECT_EQ(CsvLine(row),
+            "7,0.10000000000000001,calculation error,\"failed, \"\"badly\"\"\",,,,,,,,,,,,\n");
+  const std::vector<std::string> columns = SweepColumns(Grid({"RPM=1"}));
+  ASSERT_EQ(columns.size(), 16u);
+  EXPECT_EQ(columns[0], "case");
+  EXPECT_EQ(columns[1], "RPM");
+  EXPECT_EQ(columns[2], "status");
+  EXPECT_EQ(columns.back(), "notices");
+}
+
+// The overflow notices of a case stay with its row, in the CSV column
+// `notices` and the JSON array, and the JSON numbers read back bit for bit.
+TEST(SweepOutput, NoticesStayWithTheirRowAndJsonNumbersRoundTrip) {
+  SweepPlan plan = Plan({"KS=0.000015,0.00035"});
+  const std::vector<CaseRow> rows = RunAll(plan, 2);
+  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows[0].status, CaseStatus::Ok);
+  EXPECT_FALSE(rows[0].notices.empty());
+  EXPECT_TRUE(rows[1].notices.empty());
+  EXPECT_EQ(rows[0].notices.front().rfind("EXPA Overflowed / AA = ", 0), 0u);
+
+  const std::string csv = CsvLine(rows[0]);
+  EXPECT_NE(csv.find(rows[0].notices.front() + "; " + rows[0].notices[1]), std::string::npos);
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1);
+
+  const nlohmann::json j = nlohmann::json::parse(JsonLine(plan.grid, rows[0]));
+  EXPECT_EQ(j["case"], 1);
+  EXPECT_EQ(j["status"], "ok");
+  EXPECT_EQ(j["notices"].get<std::vector<std::string>>(), rows[0].notices);
+  EXPECT_TRUE(SameBits(j["KS"].get<double>(), 0.000015));
+  EXPECT_TRUE(SameBits(j["PTOTAL"].get<double>(), rows[0].results->summary.PTOTAL));
+  EXPECT_TRUE(SameBits(j["FLIGHT"].get<double>(), *rows[0].results->FLIGHT));
+  EXPECT_EQ(j["NSTEP"], rows[0].results->NSTEP);
+
+  CaseRow failed = rows[1];
+  failed.status = CaseStatus::InputError;
+  failed.message = "Value of SBAP is not correct";
+  failed.results.reset();
+  const nlohmann::json f = nlohmann::json::parse(JsonLine(plan.grid, failed));
+  EXPECT_EQ(f["status"], "input error");
+  EXPECT_TRUE(f["PTOTAL"].is_null());
+  EXPECT_TRUE(f["FLIGHT"].is_null());
+}
+
+// A sink that cannot write stops the workers, and the error comes through.
+TEST(SweepEngine, AFailingSinkStopsTheSweep) {
+  class FailingSink : public CaseRowSink {
+   public:
+    void Write(const CaseRow&) override {
+      if (++written == 3) throw OutputError("disk full");
+    }
+    int written = 0;
+  };
+  const SweepPlan plan = Plan({"RPM=30:39:1"});
+  FailingSink sink;
+  SweepSettings settings;
+  settings.jobs = 2;
+  settings.window = 2;
+  EXPECT_THROW(RunSweep(plan, settings, sink), OutputError);
+  EXPECT_EQ(sink.written, 3);
+}
+
+// A window of one row still gives every row in order, and the progress
+// callback counts them.
+TEST(SweepEngine, ANarrowWindowKeepsTheOrder) {
+  const SweepPlan plan = Plan({"OUTPUT=250:340:10"});
+  CollectingSink sink;
+  SweepSettings settings;
+  settings.jobs = 2;
+  settings.window = 1;
+  std::vector<std::uint64_t> progress;
+  settings.progress = [&progress](std::uint64_t done, std::uint64_t total) {
+    EXPECT_EQ(total, 10u);
+    progress.push_back(done);
+  };
+  RunSweep(plan, settings, sink);
+  ASSERT_EQ(sink.rows.size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(sink.rows[i].caseNumber, i + 1);
+    EXPECT_EQ(progress[i], i + 1);
+  }
+}
+
+}  // namespace
+}  // namespace meltsim::cli

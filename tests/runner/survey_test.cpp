@@ -1,0 +1,515 @@
+// A survey of generated input sets that all pass the input checks: screws
+// across the engineering range, and absurd ones (flights wider than the
+// channel, melting that starts past the feed zone or past the screw, a
+// metering channel deeper than the feed channel, a barrel colder than the
+// melting point, values like 1e300 and 1e-300). Every run must end, in
+// bounded time, with a result, a "did not converge" error naming the step, a
+// floating-point fault, or one of the geometry messages; none may crash or
+// hang, and no result file may show a NaN or an infinity as a number.
+//
+// Each case runs in a child process, so that a crash or a hang is caught and
+// named instead of ending the whole test.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <numbers>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "io/result_file.h"
+#include "model/fp_check.h"
+#include "model/input_data.h"
+#include "runner/run_command.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MELTSIM_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MELTSIM_SANITIZED 1
+#endif
+#endif
+
+namespace meltsim {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef MELTSIM_SANITIZED
+constexpr int kCasesOfEachKind = 50;  // the sanitizer build runs several times slower
+constexpr int kCaseTimeoutSeconds = 120;
+#else
+constexpr int kCasesOfEachKind = 250;
+constexpr int kCaseTimeoutSeconds = 30;
+#endif
+constexpr double kSlowCaseSeconds = 2.0;  // a case slower than this is reported
+
+// --- Generated input sets ---------------------------------------------------
+
+struct SurveyCase {
+  std::string kind;
+  InputData in;
+};
+
+class CaseGenerator {
+ public:
+  explicit CaseGenerator(std::uint64_t seed) : rng_(seed) {}
+
+  // A screw and an operating point such as an engineer might enter.
+  SurveyCase Plausible() {
+    InputData in = DefaultInputData();
+    in.D = LogUniform(2, 30);
+    in.PITCH = in.D * Uniform(0.8, 1.2);
+    in.E = 0.1 * in.D * Uniform(0.7, 1.3);
+    in.H1 = in.D * Uniform(0.08, 0.2);
+    in.H3 = in.H1 / Uniform(1.5, 4);
+    in.NFEED = Uniform(4, 12);
+    in.NCOMP = Uniform(3, 10);
+    in.NMETER = Uniform(3, 12);
+    in.NDELAY = in.NFEED * Uniform(0.05, 0.9);
+    in.RPM = LogUniform(5, 300);
+    // A fraction of the drag flow of the metering channel, in kg/hr.
+    const double theta = std::atan(in.PITCH / (std::numbers::pi * in.D));
+    const double W = in.PITCH * std::cos(theta) - in.E;
+    const double VBZ = std::numbers::pi * in.D * in.RPM / 60 * std::cos(theta);
+    in.OUTPUT = 0.5 * VBZ * W * in.H3 * in.RHOM * 3.6 * Uniform(0.2, 1.0);
+    in.C0 = Uniform(150, 400);
+    if (Pick(0, 2) == 0) {  // a barrel profile along the screw
+      in.C1 = Uniform(-0.2, 0.2);
+      in.C2 = Uniform(-0.02, 0.02);
+    }
+    in.TS0 = Uniform(10, 80);
+    const int sbap = Pick(0, 9);
+    in.SBAP = sbap == 0 ? 0.0 : sbap == 1 ? 1.0 : Uniform(0, 1);
+    in.TSCREW = Uniform(30, 300);
+    in.KS = LogUniform(1e-4, 1e-3);
+    return {"plausible", in};
+  }
+
+  // Inputs that pass every check but describe no sensible screw.
+  SurveyCase Absurd() {
+    SurveyCase c = Plausible();
+    InputData& in = c.in;
+    const double theta = std::atan(in.PITCH / (std::numbers::pi * in.D));
+    const double screwTurns = in.NFEED + in.NCOMP + in.NMETER;
+    switch (Pick(0, 9)) {
+      case 0:
+        c.kind = "flight wider than the channel";
+        in.E = in.PITCH * std::cos(theta) * Uniform(1.0, 3.0);
+        break;
+      case 1:
+        c.kind = "melting starts past the feed zone";
+        in.NDELAY = in.NFEED + (in.NCOMP + in.NMETER) * Uniform(0.01, 0.99);
+        break;
+      case 2:
+        c.kind = "melting starts past the screw";
+        in.NDELAY = Pick(0, 3) == 0 ? screwTurns : screwTurns * Uniform(1, 3);
+        break;
+      case 3:
+        c.kind = "metering deeper than feed";
+        in.H3 = in.H1 * Uniform(1.2, 5);
+        break;
+      case 4:
+        c.kind = "barrel below the melting point";
+        in.C0 = Uniform(50, in.TM - 1);
+        break;
+      case 5:
+        c.kind = "huge value";
+        SetRandomField(in, Pick(0, 2) == 0 ? 1e300 : Pick(0, 1) ? 1e308 : 1.7976931348623157e308);
+        break;
+      case 6:
+        c.kind = "tiny value";
+        SetRandomField(in, Pick(0, 1) ? 1e-300 : 4.9e-324);
+        break;
+      case 7:
+        c.kind = "solid or screw hotter than the melt";
+        in.TS0 = Uniform(in.TM + 1, 500);
+        if (Pick(0, 1)) in.TSCREW = Uniform(400, 2000);
+        break;
+      case 8:
+        c.kind = "wild barrel profile";
+        in.C1 = Pick(0, 1) ? Signed(1e300) : Signed(Uniform(1, 50));
+        in.C2 = Pick(0, 1) ? Signed(1e300) : Signed(Uniform(0.1, 50));
+        break;
+      default:
+        c.kind = "extreme operating point";
+        in.RPM = Pick(0, 1) ? Uniform(1e3, 1e5) : Uniform(1e-4, 1e-2);
+        in.OUTPUT *= Pick(0, 1) ? Uniform(10, 1e4) : Uniform(1e-6, 1e-3);
+        if (Pick(0, 1)) in.KS = Pick(0, 1) ? 1e-9 : 1e3;
+        break;
+    }
+    return c;
+  }
+
+ private:
+  double Uniform(double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng_);
+  }
+  double LogUniform(double lo, double hi) { return std::exp(Uniform(std::log(lo), std::log(hi))); }
+  int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+  double Signed(double v) { return Pick(0, 1) ? v : -v; }
+
+  // One of the inputs that a user can type, set to `v` (SBAP only takes a
+  // tiny value, its check keeps it at most 1).
+  void SetRandomField(InputData& in, double v) {
+    static const char* const kTyped[] = {"D",  "NFEED", "NCOMP", "NMETER", "NDELAY", "H1",
+                                         "H3", "PITCH", "E",     "RPM",    "OUTPUT", "C0",
+                                         "C1", "C2",    "TS0",   "TSCREW", "KS",     "SBAP"};
+    const char* symbol = kTyped[Pick(0, static_cast<int>(std::size(kTyped)) - 1)];
+    if (std::string(symbol) == "SBAP" && v > 1) symbol = "KS";
+    in.*kFields[FieldIndex(symbol)].member = v;
+  }
+
+  std::mt19937_64 rng_;
+};
+
+// The field texts that convert back to exactly these inputs.
+FieldTexts TextsOf(const InputData& in) {
+  FieldTexts texts;
+  for (int i = 0; i < kFieldCount; ++i) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", in.*kFields[i].member);
+    texts[i] = buf;
+  }
+  return texts;
+}
+
+// --- How a run ended --------------------------------------------------------
+
+enum class Ending {
+  Result,
+  NotConverged,
+  FloatingPointFault,
+  Geometry,
+  NotFinite,
+  StepLimit,
+  InputRejected,  // the generator made inputs that do not pass the checks
+  FileError,
+  OtherMessage,
+  Crashed,
+  TimedOut,
+};
+
+const char* EndingName(Ending e) {
+  switch (e) {
+    case Ending::Result:
+      return "result";
+    case Ending::NotConverged:
+      return "did not converge";
+    case Ending::FloatingPointFault:
+      return "floating-point fault";
+    case Ending::Geometry:
+      return "geometry message";
+    case Ending::NotFinite:
+      return "result not finite";
+    case Ending::StepLimit:
+      return "step limit";
+    case Ending::InputRejected:
+      return "input rejected";
+    case Ending::FileError:
+      return "file error";
+    case Ending::OtherMessage:
+      return "other message";
+    case Ending::Crashed:
+      return "crashed";
+    case Ending::TimedOut:
+      return "timed out";
+  }
+  return "?";
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// A failed calculation by its message: each kind has its own form.
+Ending CalculationEnding(const std::string& message) {
+  if (StartsWith(message, "Calculation did not converge at step ")) return Ending::NotConverged;
+  if (StartsWith(message, "Floating point division by zero at step ") ||
+      StartsWith(message, "Invalid floating point operation at step ") ||
+      StartsWith(message, "Floating point overflow at step ")) {
+    return Ending::FloatingPointFault;
+  }
+  if (message == kNoChannelMessage || message == kMeltingBeyondScrewMessage) {
+    return Ending::Geometry;
+  }
+  if (StartsWith(message, "Calculation gave a result that is not a finite number")) {
+    return Ending::NotFinite;
+  }
+  if (StartsWith(message, "Calculation stopped at step ")) return Ending::StepLimit;
+  return Ending::OtherMessage;
+}
+
+struct CaseReport {
+  Ending ending = Ending::OtherMessage;
+  std::string message;
+  double seconds = 0;
+};
+
+// Runs the case in a child process with a time limit. The child sends back
+// the run's status, its message and its duration through a pipe.
+CaseReport RunCase(const SurveyCase& c, const std::string& resultPath) {
+  int fds[2];
+  if (pipe(fds) != 0) return {Ending::OtherMessage, "pipe failed", 0};
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child < 0) return {Ending::OtherMessage, "fork failed", 0};
+  if (child == 0) {
+    close(fds[0]);
+    RecordingMessageSink sink;
+    const RunOutcome out = RunCommand(TextsOf(c.in), resultPath, sink);
+    const std::string report = std::to_string(static_cast<int>(out.status)) + "\n" + out.message;
+    const ssize_t written = write(fds[1], report.data(), report.size());
+    _exit(written == static_cast<ssize_t>(report.size()) ? 0 : 1);
+  }
+  close(fds[1]);
+  std::string report;
+  bool timedOut = false;
+  for (;;) {
+    const auto left =
+        std::chrono::seconds(kCaseTimeoutSeconds) - (std::chrono::steady_clock::now() - start);
+    const int ms =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count());
+    pollfd p{fds[0], POLLIN, 0};
+    if (ms <= 0 || poll(&p, 1, ms) == 0) {
+      timedOut = true;
+      break;
+    }
+    char buf[4096];
+    const ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) break;
+    report.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fds[0]);
+  if (timedOut) kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  CaseReport r;
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (timedOut) return {Ending::TimedOut, "no end within the time limit", r.seconds};
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    r.ending = Ending::Crashed;
+    r.message = WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                                    : "exit code " + std::to_string(WEXITSTATUS(status));
+    return r;
+  }
+  const std::size_t newline = report.find('\n');
+  const int code = std::atoi(report.substr(0, newline).c_str());
+  r.message = newline == std::string::npos ? "" : report.substr(newline + 1);
+  switch (static_cast<RunStatus>(code)) {
+    case RunStatus::Done:
+      r.ending = Ending::Result;
+      break;
+    case RunStatus::InputRejected:
+      r.ending = Ending::InputRejected;
+      break;
+    case RunStatus::FileError:
+      r.ending = Ending::FileError;
+      break;
+    case RunStatus::CalculationFailed:
+      r.ending = CalculationEnding(r.message);
+      break;
+  }
+  return r;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
+}
+
+// A number text that is no number: how a NaN or an infinity would look.
+bool ShowsNonFinite(const std::string& text) {
+  for (const char* word : {"nan", "inf", "NAN", "INF"}) {
+    if (text.find(word) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string Describe(const SurveyCase& c) {
+  std::ostringstream s;
+  s << c.kind << ":";
+  const FieldTexts texts = TextsOf(c.in);
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (kFields[i].editable) s << ' ' << kFields[i].symbol << '=' << texts[i];
+  }
+  return s.str();
+}
+
+class Survey : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("meltsim_survey_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(Survey, EveryGeneratedRunEndsInOneOfTheKnownWays) {
+  CaseGenerator generate(0x5EED5011);
+  std::vector<SurveyCase> cases;
+  for (int i = 0; i < kCasesOfEachKind; ++i) cases.push_back(generate.Plausible());
+  for (int i = 0; i < kCasesOfEachKind; ++i) cases.push_back(generate.Absurd());
+
+  std::map<std::string, std::map<std::string, int>> tally;  // kind -> ending -> count
+  std::map<Ending, int> endings;
+  double slowest = 0;
+  double total = 0;
+  for (std::size_t n = 0; n < cases.size(); ++n) {
+    const SurveyCase& c = cases[n];
+    const std::string path = (dir_ / ("case" + std::to_string(n) + ".txt")).string();
+    const CaseReport r = RunCase(c, path);
+    ++tally[c.kind == "plausible" ? "plausible" : "absurd: " + c.kind][EndingName(r.ending)];
+    ++endings[r.ending];
+    slowest = std::max(slowest, r.seconds);
+    total += r.seconds;
+
+    const bool known = r.ending == Ending::Result || r.ending == Ending::NotConverged ||
+                       r.ending == Ending::FloatingPointFault || r.ending == Ending::Geometry;
+    EXPECT_TRUE(known) << "case " << n << " ended as " << EndingName(r.ending) << " (\""
+                       << r.message << "\") after " << r.seconds << " s; " << Describe(c);
+    if (r.seconds > kSlowCaseSeconds) {
+      std::cout << "slow case " << n << ": " << r.seconds << " s, " << EndingName(r.ending) << " ("
+                << r.message << "); " << Describe(c) << '\n';
+    }
+    // Whatever the ending, the file (if any) shows no NaN or infinity.
+    if (fs::exists(path)) {
+      const std::string text = ReadFile(path);
+      EXPECT_FALSE(ShowsNonFinite(text))
+          << "case " << n << " wrote a non-finite number; " << Describe(c) << "\n"
+          << text;
+      fs::remove(path);
+    }
+  }
+
+  std::cout << "Survey of " << cases.size() << " runs (" << total << " s, slowest " << slowest
+            << " s):\n";
+  for (const auto& [ending, count] : endings) {
+    std::cout << "  " << EndingName(ending) << ": " << count << '\n';
+  }
+  for (const auto& [kind, counts] : tally) {
+    std::cout << "  " << kind << " ->";
+    for (const auto& [ending, count] : counts) std::cout << ' ' << ending << ' ' << count << ';';
+    std::cout << '\n';
+  }
+  // Many runs must give results, or the survey tests little.
+  EXPECT_GT(endings[Ending::Result], kCasesOfEachKind / 3);
+  EXPECT_GT(endings[Ending::Geometry], 0);
+}
+
+// --- The geometry messages ----------------------------------------------------
+
+CalculationError RunExpectingError(const InputData& in) {
+  SimState s;
+  RecordingMessageSink sink;
+  try {
+    RunSimulation(in, s, sink);
+  } catch (const CalculationError& e) {
+    return e;
+  }
+  return CalculationError("");
+}
+
+TEST(GeometryChecks, AFlightAsWideAsThePitchLeavesNoChannel) {
+  InputData in = DefaultInputData();
+  const double theta = std::atan(in.PITCH / (std::numbers::pi * in.D));
+  for (const double E : {in.PITCH * std::cos(theta), 14.5, 20.0, 1e300}) {
+    in.E = E;
+    EXPECT_STREQ(RunExpectingError(in).what(),
+                 "The flight width leaves no channel: the channel width is not positive")
+        << "E " << E;
+  }
+  in.E = std::nextafter(in.PITCH * std::cos(theta), 0.0);  // a sliver of a channel is a channel
+  EXPECT_STRNE(RunExpectingError(in).what(), kNoChannelMessage);
+}
+
+TEST(GeometryChecks, MeltingThatStartsAtOrPastTheScrewEndIsRefusedBeforeTheMarch) {
+  InputData in = DefaultInputData();
+  for (const double NDELAY : {24.7, 24.700000001, 30.0, 1e300}) {
+    in.NDELAY = NDELAY;
+    EXPECT_STREQ(RunExpectingError(in).what(),
+                 "Melting would start at or beyond the end of the screw")
+        << "NDELAY " << NDELAY;
+  }
+}
+
+TEST(GeometryChecks, MeltingThatStartsPastTheFeedZoneMarchesFromThere) {
+  InputData in = DefaultInputData();
+  for (const double NDELAY : {12.0, 20.0}) {
+    in.NDELAY = NDELAY;
+    SimState s;
+    RecordingMessageSink sink;
+    RunSimulation(in, s, sink);
+    ASSERT_GT(s.NSTEP, 0) << "NDELAY " << NDELAY;
+    EXPECT_EQ(s.counts.feedSteps, 0);
+    // The first row lies half a compression or metering step past the start.
+    EXPECT_GT(s.StepResults[0].RFLIGHT, NDELAY);
+    EXPECT_LT(s.StepResults[0].RFLIGHT, NDELAY + 0.11);
+  }
+}
+
+TEST(GeometryChecks, TheRunCommandKeepsTheInputSectionAndWritesNoResults) {
+  const fs::path path =
+      fs::temp_directory_path() / ("meltsim_geometry_" + std::to_string(::getpid()) + ".txt");
+  FieldTexts texts = DefaultFieldTexts();
+  texts[FieldIndex("NDELAY")] = "25";
+  RecordingMessageSink sink;
+  const RunOutcome out = RunCommand(texts, path.string(), sink);
+  EXPECT_EQ(out.status, RunStatus::CalculationFailed);
+  EXPECT_EQ(sink.messages, std::vector<std::string>{kMeltingBeyondScrewMessage});
+  EXPECT_EQ(ReadFile(path.string()), InputSectionText(out.inputs));
+  fs::remove(path);
+}
+
+// --- Nothing non-finite is written ------------------------------------------
+
+TEST(ResultsCheck, ANonFiniteRowOrSummaryValueFailsTheRunWithItsPlace) {
+  const InputData in = DefaultInputData();
+  SimState s;
+  RecordingMessageSink sink;
+  RunSimulation(in, s, sink);
+  ASSERT_GT(s.NSTEP, 2);
+  EXPECT_NO_THROW(CheckResultsFinite(in, s));
+
+  SimState bad = s;
+  bad.StepResults[1].RT121 = std::numeric_limits<double>::quiet_NaN();
+  try {
+    CheckResultsFinite(in, bad);
+    ADD_FAILURE() << "a NaN in a row passed";
+  } catch (const CalculationError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Calculation gave a result that is not a finite number at step 2 (T121)");
+  }
+  bad = s;
+  bad.PTOTAL = std::numeric_limits<double>::infinity();
+  try {
+    CheckResultsFinite(in, bad);
+    ADD_FAILURE() << "an infinite summary value passed";
+  } catch (const CalculationError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Calculation gave a result that is not a finite number (summary value PTOTAL)");
+  }
+  // Rows past the recorded ones are never printed, so they do not count.
+  bad = s;
+  bad.StepResults.resize(s.NSTEP + 1);
+  bad.StepResults[s.NSTEP].RFILM = std::numeric_limits<double>::infinity();
+  EXPECT_NO_THROW(CheckResultsFinite(in, bad));
+}
+
+}  // namespace
+}  // namespace meltsim

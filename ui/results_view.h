@@ -1,0 +1,80 @@
+// The Results tab of the main window: how the run ended, the summary and
+// inputs, the plots against the position along the screw and the table of
+// recorded steps, for the last run or a result file opened from disk.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+#include "model/input_data.h"
+#include "runner/run_results.h"
+#include "ui/window_dialogs.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace meltsim {
+
+class MeltingPlot;
+class ResultTableModel;
+
+class ResultsView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ResultsView(WindowDialogs& dialogs, QWidget* parent = nullptr);
+
+  // Shows `results` as the current run; a kept reference stays in the plots.
+  // `fromFile` says they were read from a result file rather than computed.
+  void ShowResults(const RunResults& results, bool fromFile = false);
+  const std::optional<RunResults>& Current() const { return current_; }
+  MeltingPlot* Plot() const { return plot_; }
+  QTableView* Table() const { return table_; }
+
+  // The selected cells as tab-separated lines, as a spreadsheet pastes them;
+  // with the column heads first when whole columns are selected.
+  QString SelectionText() const;
+
+ public slots:
+  void OpenResultFile();
+  void KeepAsReference();
+  void ClearReference();
+  void SavePlots();
+  void CopySelection();
+
+ signals:
+  // "Copy Inputs to Fields" for a result file: its 31 value texts.
+  void inputsOffered(const meltsim::FieldTexts& texts);
+  // A file was written into the working directory (saved plots).
+  void filesChanged();
+
+ private:
+  QWidget* BuildToolbar();
+  QWidget* BuildTable();
+  void UpdateButtons();
+  void ShowSummary(const RunResults& results);
+
+  WindowDialogs& dialogs_;
+  std::optional<RunResults> current_;
+  bool currentFromFile_ = false;
+  QString referenceTitle_;
+  MeltingPlot* plot_ = nullptr;
+  ResultTableModel* model_ = nullptr;
+  QSortFilterProxyModel* sorted_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLabel* sourceLabel_ = nullptr;
+  QLabel* endLabel_ = nullptr;
+  QLabel* referenceLabel_ = nullptr;
+  QPlainTextEdit* summary_ = nullptr;
+  QPushButton* openButton_ = nullptr;
+  QPushButton* keepButton_ = nullptr;
+  QPushButton* clearButton_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* useInputsButton_ = nullptr;
+};
+
+}  // namespace meltsim

@@ -1,0 +1,74 @@
+// The modal dialogs the main window opens, behind an interface so that tests
+// can answer them without blocking.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "model/messages.h"
+
+class QWidget;
+
+namespace meltsim {
+
+class TFinishForm;
+
+class WindowDialogs {
+ public:
+  virtual ~WindowDialogs() = default;
+  // A modal box with the text and one OK button.
+  virtual void ShowMessage(const QString& text) = 0;
+  // Asks for one existing data file; nothing when the user cancels.
+  virtual std::optional<QString> ChooseDataFile(const QString& startDir) = 0;
+  // The modal "finished" dialog after a successful run.
+  virtual void ShowFinishDialog() = 0;
+  // Asks for an existing file to open, or for a file to write (without
+  // asking about replacing it); nothing when the user cancels. Dialogs that
+  // offer no file choice answer nothing.
+  virtual std::optional<QString> ChooseOpenFile(const QString& /*caption*/,
+                                                const QString& /*startDir*/,
+                                                const QString& /*filter*/) {
+    return std::nullopt;
+  }
+  virtual std::optional<QString> ChooseSaveFile(const QString& /*caption*/,
+                                                const QString& /*startDir*/,
+                                                const QString& /*filter*/) {
+    return std::nullopt;
+  }
+  // A question with the buttons Yes and No; true for Yes. Dialogs that
+  // cannot ask answer No, so nothing is replaced unasked.
+  virtual bool AskQuestion(const QString& /*text*/) { return false; }
+};
+
+// The real dialogs: QMessageBox, QFileDialog and the finish dialog, which is
+// created hidden at start and kept for the whole program run.
+class QtWindowDialogs : public WindowDialogs {
+ public:
+  explicit QtWindowDialogs(QWidget* parent);
+  void ShowMessage(const QString& text) override;
+  std::optional<QString> ChooseDataFile(const QString& startDir) override;
+  void ShowFinishDialog() override;
+  std::optional<QString> ChooseOpenFile(const QString& caption, const QString& startDir,
+                                        const QString& filter) override;
+  std::optional<QString> ChooseSaveFile(const QString& caption, const QString& startDir,
+                                        const QString& filter) override;
+  bool AskQuestion(const QString& text) override;
+
+ private:
+  QWidget* parent_;
+  TFinishForm* finishForm_;  // owned by parent_
+};
+
+// Passes the run command's messages on to the window's message boxes.
+class DialogMessageSink : public MessageSink {
+ public:
+  explicit DialogMessageSink(WindowDialogs& dialogs) : dialogs_(dialogs) {}
+
+ protected:
+  void Display(const std::string& text) override;
+
+ private:
+  WindowDialogs& dialogs_;
+};
+
+}  // namespace meltsim
