@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -96,6 +97,18 @@ void AddFieldOptions(CLI::App& command, FieldOptions& options) {
                       "). TEXT is converted and checked like a typed field, e.g. --set RPM=60")
       ->allow_extra_args(false)
       ->type_name("SYMBOL=TEXT");
+  const std::map<std::string, SeriesMode> modes = {{"written", SeriesMode::Written},
+                                                   {"rescue", SeriesMode::Rescue},
+                                                   {"stable", SeriesMode::Stable}};
+  command
+      .add_option("--series", options.series,
+                  "How the solid bed series is evaluated: written (the term loop as the model "
+                  "writes it, every outcome as it gives), rescue (the default: a step that fails "
+                  "is computed again with the converged series sums, and so is the rest of the "
+                  "run; a run the written series completes is unchanged), stable (the converged "
+                  "sums wherever the term loop does not converge, from the first step)")
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case))
+      ->type_name("written|rescue|stable");
 }
 
 FieldTextsResult BuildFieldTexts(const FieldOptions& options) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/input_data.h"
+#include "model/run_options.h"
 
 namespace CLI {
 class App;
@@ -25,9 +26,10 @@ struct FieldOptions {
   std::string dataFile;           // DATAFILE; empty: start from the default texts only
   bool allFields = false;         // take the fixed polymer lines 15 to 27 of the data file too
   std::vector<std::string> sets;  // SYMBOL=TEXT, applied in order after the data file
+  SeriesMode series = kDefaultSeriesMode;  // --series: how the solid bed series is evaluated
 };
 
-// Registers DATAFILE, --all-fields and --set on a subcommand.
+// Registers DATAFILE, --all-fields, --set and --series on a subcommand.
 void AddFieldOptions(CLI::App& command, FieldOptions& options);
 
 struct FieldTextsResult {

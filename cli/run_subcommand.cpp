@@ -33,13 +33,9 @@ written.)";
 class StderrMessageSink : public MessageSink {
  public:
   explicit StderrMessageSink(std::ostream& err) : err_(err) {}
-  std::vector<std::string> messages;
 
  protected:
-  void Display(const std::string& text) override {
-    err_ << text << '\n' << std::flush;
-    messages.push_back(text);
-  }
+  void Display(const std::string& text) override { err_ << text << '\n' << std::flush; }
 
  private:
   std::ostream& err_;
@@ -114,12 +110,13 @@ int RunSubcommand(const RunOptions& options, std::ostream& err) {
     return fields.exitCode;
   }
   StderrMessageSink messages(err);
-  const RunOutcome outcome = RunCommand(fields.texts, options.output, messages);
+  const RunOutcome outcome =
+      RunCommand(fields.texts, options.output, messages, options.fields.series);
   if (outcome.status != RunStatus::Done) return ExitCodeOf(outcome.status);
 
   bool written = true;
   if (!options.json.empty()) {
-    const std::string json = RunJson(outcome.inputs, outcome.state, messages.messages);
+    const std::string json = RunJson(outcome.inputs, outcome.state, outcome.notices);
     written = WriteCopy(options.json, json, "JSON", err) && written;
   }
   if (!options.csv.empty()) {

@@ -123,6 +123,7 @@ int MakePlan(const SweepOptions& options, std::ostream& err, SweepPlan& plan) {
     return fields.exitCode;
   }
   plan.base = fields.texts;
+  plan.seriesMode = options.fields.series;
   plan.resultsDir = options.resultsDir;
   if (!plan.resultsDir.empty()) {
     std::error_code ec;

@@ -38,6 +38,12 @@ std::vector<std::string> ResultCells(const CaseRow& row) {
   return cells;
 }
 
+std::string JoinedTexts(const std::vector<std::string>& texts) {
+  std::string joined;
+  for (const std::string& text : texts) joined += (joined.empty() ? "" : kNoticeSeparator) + text;
+  return joined;
+}
+
 void Check(std::ostream& out) {
   if (!out) throw OutputError("Can not write the sweep output");
 }
@@ -51,6 +57,8 @@ std::vector<std::string> SweepColumns(const SweepGrid& grid) {
     columns.emplace_back(head);
   for (const char* symbol : kRowSummarySymbols) columns.emplace_back(symbol);
   columns.emplace_back("notices");
+  columns.emplace_back("series");
+  columns.emplace_back("warnings");
   return columns;
 }
 
@@ -70,11 +78,9 @@ std::string CsvLine(const CaseRow& row) {
   line += std::string(",") + CaseStatusText(row.status);
   line += "," + CsvField(row.message);
   for (const std::string& cell : ResultCells(row)) line += "," + cell;
-  std::string notices;
-  for (const std::string& notice : row.notices) {
-    notices += (notices.empty() ? "" : kNoticeSeparator) + notice;
-  }
-  line += "," + CsvField(notices) + "\n";
+  line += "," + CsvField(JoinedTexts(row.notices));
+  line += std::string(",") + SeriesModeName(row.seriesMode);
+  line += "," + CsvField(JoinedTexts(row.warnings)) + "\n";
   return line;
 }
 
@@ -97,6 +103,8 @@ std::string JsonLine(const SweepGrid& grid, const CaseRow& row) {
     for (const char* symbol : kRowSummarySymbols) j[symbol] = SummaryValue(r, symbol);
   }
   j["notices"] = row.notices;
+  j["series"] = SeriesModeName(row.seriesMode);
+  j["warnings"] = row.warnings;
   return j.dump() + "\n";
 }
 

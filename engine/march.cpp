@@ -6,7 +6,17 @@
 // Each physics routine reads the fault flags where its faults can arise and
 // ends with a check of its own, so the march checks only its own arithmetic:
 // the step conditions and the acceptance test of each pass.
+//
+// In the rescue and stable series modes a step that fails is not the end of
+// the run: the step starts again from the state saved at its start, with
+// the converged solid bed series (rescue), and a step that still fails ends
+// the march where the barrel is no hotter than the melting point, or ends
+// the run with a message that says what to check.
+#include "engine/march.h"
+
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "engine/engine.h"
@@ -28,14 +38,53 @@ enum class PassStage {
   SolidBedVanished  // the solid bed width fell to 3 % of the channel: the march ends
 };
 
+// The state at the start of a step: everything but the table of recorded
+// steps and the record of the march.
+struct StepStart {
+  Geometry geometry;
+  RunConstants run;
+  StepQuantities step;
+  FilmState film;
+  SeriesState series;
+  SolidBedState bed;
+  RecorderState recorder;
+  bool firstStep;
+};
+
+// Why a step failed for good, found from the state it failed in.
+struct StepFailure {
+  bool coldBarrel = false;  // no film can form: the march ends there
+  std::string message;      // otherwise the run's message
+  double TB = 0;            // the step's barrel temperature
+  double flight = 0;        // the step's FLIGHT
+};
+
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+constexpr const char* kDegreeCelsius = "\u2103";
+
 class March {
  public:
-  March(const InputData& in, SimState& s, MessageSink& messages)
-      : in_(in), s_(s), messages_(messages) {}
+  March(const InputData& in, SimState& s, MessageSink& messages, SeriesMode mode)
+      : in_(in), s_(s), messages_(messages), mode_(mode) {}
 
   void Run();
 
  private:
+  bool Step();            // one step and its end tests; false when the march ended
+  bool StepWithRescue();  // the same, failures handled as the series mode says
+  StepStart Save() const;
+  void Restore(const StepStart& start);
+  void SwitchToStableSeries(double flight);
+  std::string RescueWarning(const CalculationError& e) const;
+  StepFailure Diagnose(const CalculationError& e) const;
+  StepFailure Classify(const CalculationError& e) const;
+  bool EndAfterFailure(const StepFailure& failure);
+  double StepFlight() const;
   Zone ChooseZoneAndStep();
   void SetStepConditions();
   PassStage EnterFilm();
@@ -47,6 +96,7 @@ class March {
   bool PassAccepted() const;
   bool PassesEndOfScrew();
   bool RecordAcceptedStep(Zone zone);  // false when the recorder stops the march
+  void NoteSuspectStep();
   void ReportOverflow();
   void CarryIntoNextStep();
   void EndMarch(MarchEnd how);
@@ -55,9 +105,11 @@ class March {
   const InputData& in_;
   SimState& s_;
   MessageSink& messages_;
+  const SeriesMode mode_;
   bool firstStep_ = true;
-  int linearRefits_ = 0;    // returns from the closed-form to the numeric film in this step
-  long runFilmPasses_ = 0;  // film passes of the whole run
+  int linearRefits_ = 0;  // returns from the closed-form to the numeric film in this step
+  bool bedVelocityThisStep_ = false;  // VSZMB belongs to this step
+  long runFilmPasses_ = 0;            // film passes of the whole run
 };
 
 void March::Run() {
@@ -66,13 +118,162 @@ void March::Run() {
       throw CalculationError("Calculation stopped at step " + std::to_string(s_.ISTEP) +
                              ": the screw needs more than " + std::to_string(kMaxSteps) + " steps");
     }
-    const Zone zone = ChooseZoneAndStep();
-    SetStepConditions();
-    if (!IterateStep()) return EndMarch(MarchEnd::SolidBedWidth);
-    if (PassesEndOfScrew()) return EndMarch(MarchEnd::EndOfScrew);
-    if (!RecordAcceptedStep(zone)) return EndMarch(MarchEnd::SolidRatio);
-    CarryIntoNextStep();
+    if (!(mode_ == SeriesMode::Written ? Step() : StepWithRescue())) return;
   }
+}
+
+bool March::Step() {
+  const Zone zone = ChooseZoneAndStep();
+  SetStepConditions();
+  // With the converged series (stable, or rescued from here on) melting
+  // stops where the barrel is no hotter than the melting point, rather than
+  // marching on with a film that cannot form.
+  if (s_.useStableLimits && !(s_.TB > in_.TM)) {
+    return EndAfterFailure({true, "", s_.TB, StepFlight()});
+  }
+  if (!IterateStep()) {
+    EndMarch(MarchEnd::SolidBedWidth);
+    return false;
+  }
+  if (PassesEndOfScrew()) {
+    EndMarch(MarchEnd::EndOfScrew);
+    return false;
+  }
+  if (!RecordAcceptedStep(zone)) {
+    EndMarch(MarchEnd::SolidRatio);
+    return false;
+  }
+  CarryIntoNextStep();
+  return true;
+}
+
+// A failed step starts again from its saved start: once with the converged
+// series in the rescue mode; a step that fails with it ends the march or
+// the run.
+bool March::StepWithRescue() {
+  const StepStart start = Save();
+  try {
+    return Step();
+  } catch (const CalculationError& e) {
+    const StepFailure failure = Diagnose(e);
+    Restore(start);
+    ClearFloatingPointFaults();  // what the diagnosis computed
+    if (mode_ == SeriesMode::Rescue && !s_.useStableLimits) {
+      SwitchToStableSeries(failure.flight);
+      const bool goesOn = StepWithRescue();
+      // Said only where the converged series carried the step on.
+      if (s_.marchEnd != MarchEnd::BarrelBelowMeltingPoint) {
+        s_.diagnostics.warnings.insert(s_.diagnostics.warnings.begin(), RescueWarning(e));
+      }
+      return goesOn;
+    }
+    return EndAfterFailure(failure);
+  }
+}
+
+StepStart March::Save() const { return {s_, s_, s_, s_, s_, s_, s_, firstStep_}; }
+
+void March::Restore(const StepStart& start) {
+  static_cast<Geometry&>(s_) = start.geometry;
+  static_cast<RunConstants&>(s_) = start.run;
+  static_cast<StepQuantities&>(s_) = start.step;
+  static_cast<FilmState&>(s_) = start.film;
+  static_cast<SeriesState&>(s_) = start.series;
+  static_cast<SolidBedState&>(s_) = start.bed;
+  static_cast<RecorderState&>(s_) = start.recorder;
+  firstStep_ = start.firstStep;
+}
+
+void March::SwitchToStableSeries(double flight) {
+  RunDiagnostics& d = s_.diagnostics;
+  s_.useStableLimits = true;
+  d.rescuedStep = s_.ISTEP;
+  d.rescuedFlight = flight;
+}
+
+std::string March::RescueWarning(const CalculationError& e) const {
+  const RunDiagnostics& d = s_.diagnostics;
+  return "Step " + std::to_string(d.rescuedStep) + " (FLIGHT " + Fixed(d.rescuedFlight, 2) +
+         ") failed with the written solid bed series (" + e.what() +
+         "); from this step on the run takes the converged series sums wherever the term loop "
+         "does not converge";
+}
+
+// FLIGHT of the middle of the step being computed, as the recorder forms it.
+double March::StepFlight() const { return (0.5 * s_.DZ + s_.Z) / LTURN(in_.D, s_) + in_.NDELAY; }
+
+StepFailure March::Diagnose(const CalculationError& e) const {
+  StepFailure failure = Classify(e);
+  failure.TB = s_.TB;
+  failure.flight = StepFlight();
+  return failure;
+}
+
+// The state the step failed in (its zone, step length and TB are set) says why.
+StepFailure March::Classify(const CalculationError& e) const {
+  const SimState& s = s_;
+  const std::string where =
+      "step " + std::to_string(s.ISTEP) + " (FLIGHT " + Fixed(StepFlight(), 2) + ")";
+  // The heat balance of the film: conduction from the barrel and the
+  // dissipation against the heat a gram of melt needs.
+  const double numerator = 2 * in_.KM * (s.TB - in_.TM) + s.QDISS;
+  const double heat = in_.CPS * s.DTS + in_.HFUS + (s.TAV - in_.TM) * in_.CPM;
+  const double radicand = numerator * s.X / (s.VBX * s.UFAC * in_.RHOM * heat);
+  if (!(s.TB > in_.TM) || !(numerator > 0) || !(radicand > 0)) return {true, ""};
+
+  const bool first = s.ISTEP == 1;  // InitMeltFilm fitted at this step, the refits later
+  const double eta1 = first ? s.ETA1 : s.ETAA, eta2 = first ? s.ETA2 : s.ETAB;
+  const auto outOfRange = [](double eta) { return eta == 0 || !std::isfinite(eta); };
+  if (outOfRange(eta1) || outOfRange(eta2)) {
+    const double gamma = first ? s.GAMN : s.GAMM;
+    return {false, "Calculation stopped at " + where +
+                       ": the melt viscosity between the melting point TM = " + Fixed(in_.TM, 1) +
+                       " " + kDegreeCelsius +
+                       " and the barrel temperature TB = " + GeneralNumberText(s.TB) + " " +
+                       kDegreeCelsius + " at the shear rate " + GeneralNumberText(gamma) +
+                       " 1/s lies outside the range of the viscosity equation (it is zero or "
+                       "infinite in double precision); check C0, C1, C2, RPM and the viscosity "
+                       "parameters A0 to A12"};
+  }
+  if (in_.SBAP < 1 && bedVelocityThisStep_ && !(s.VSZMB > 0)) {
+    return {false, "Calculation stopped at " + where +
+                       ": the mass balance of the channel gives no positive solid bed velocity "
+                       "(VSZMB = " +
+                       GeneralNumberText(s.VSZMB) +
+                       " cm/s); check OUTPUT against the channel (H1, H3, PITCH, E) and SBAP"};
+  }
+  const std::string what = e.what();
+  if (what.rfind("Calculation did not converge", 0) == 0) {
+    return {false, "Calculation did not converge at " + where +
+                       " even with the converged solid bed series (" + what +
+                       "); check the operating point (RPM, OUTPUT), the barrel temperatures "
+                       "(C0, C1, C2) and KS"};
+  }
+  return {false, what + " (FLIGHT " + Fixed(StepFlight(), 2) +
+                     "; the converged solid bed series did not help): check the operating point "
+                     "(RPM, OUTPUT), the barrel temperatures (C0, C1, C2) and the polymer data"};
+}
+
+// Where the barrel is no hotter than the melting point the march ends with
+// the rows so far; at the first step there are none, and the run fails.
+bool March::EndAfterFailure(const StepFailure& failure) {
+  if (!failure.coldBarrel) throw CalculationError(failure.message);
+  const std::string TB = Fixed(failure.TB, 1) + " " + kDegreeCelsius;
+  const std::string TM = Fixed(in_.TM, 1) + " " + kDegreeCelsius;
+  if (s_.ISTEP == 1) {
+    throw CalculationError(
+        "No melt film can form where melting starts (FLIGHT " + Fixed(failure.flight, 2) +
+        "): the barrel temperature TB = " + TB + " is not above the melting point TM = " + TM +
+        ", or barely so; the barrel temperature TB = C0*(1 - C1*exp(C2*x)) has C0 = " +
+        GeneralNumberText(in_.C0) + ", C1 = " + GeneralNumberText(in_.C1) +
+        ", C2 = " + GeneralNumberText(in_.C2) + " 1/cm");
+  }
+  messages_.ShowMessage("Melting stops at FLIGHT " + Fixed(failure.flight, 2) +
+                        ": the barrel temperature TB = " + TB +
+                        " is not above the melting point TM = " + TM);
+  s_.PTOTAL = s_.PTOT + s_.PPRE;
+  EndMarch(MarchEnd::BarrelBelowMeltingPoint);
+  return false;
 }
 
 // Zone, step length and channel depth from the start Z of the step. A zone
@@ -81,6 +282,7 @@ void March::Run() {
 Zone March::ChooseZoneAndStep() {
   SimState& s = s_;
   s.ITER = 0;
+  bedVelocityThisStep_ = false;
   if (s.ZFEED - s.Z - s.DZFEED >= 0) return Zone::Feed;  // DZ stays DZFEED, depths H1
   if (s.ZFEED - s.Z - kShortestStep >= 0) {
     s.DZ = s.ZFEED - s.Z;
@@ -221,6 +423,7 @@ PassStage March::BalanceSolidBed() {
     return PassStage::SolidBedVanished;
   }
   UpdateSolidBedVelocity(in_, s);
+  bedVelocityThisStep_ = true;
   // The solid bed never moves slower than at melting start.
   if (!(s.VSZNEW - s.VSZMIN > 0)) s.VSZNEW = s.VSZMIN;
   const bool accepted = PassAccepted();
@@ -267,8 +470,26 @@ bool March::RecordAcceptedStep(Zone zone) {
                    : zone == Zone::Compression ? s.counts.compressionSteps
                                                : s.counts.meteringSteps;
   ++zoneSteps;
+  NoteSuspectStep();
   if (s.EXPAOVF > 0.5) ReportOverflow();
   return true;
+}
+
+// What the warnings after the run need to know of a recorded step.
+void March::NoteSuspectStep() {
+  SimState& s = s_;
+  RunDiagnostics& d = s.diagnostics;
+  if (s.filmCarriedOver) {
+    if (d.carriedFilmSteps++ == 0) d.carriedFromFlight = s.FLIGHT;
+    d.carriedToFlight = s.FLIGHT;
+  }
+  if (s.XW > 1) {
+    ++d.wideBedSteps;
+    if (s.XW > d.maxXW) {
+      d.maxXW = s.XW;
+      d.maxXWFlight = s.FLIGHT;
+    }
+  }
 }
 
 void March::ReportOverflow() {
@@ -309,13 +530,32 @@ void March::EndMarch(MarchEnd how) {
 
 }  // namespace
 
-void RunSimulation(const InputData& in, SimState& s, MessageSink& messages) {
+void MarchAlongTheScrew(const InputData& in, SimState& s, MessageSink& messages, SeriesMode mode) {
   ClearFloatingPointFaults();  // before the set-up, so that its own faults count
   SetUpRun(in, s);
+  s.diagnostics.seriesMode = mode;
+  s.useStableLimits = mode == SeriesMode::Stable;
   CheckGeometry(in, s);
-  CheckFloatingPoint(s, "set-up");
-  March(in, s, messages).Run();
-  CheckResultsFinite(in, s);
+  try {
+    CheckFloatingPoint(s, "set-up");
+  } catch (const CalculationError& e) {
+    if (mode == SeriesMode::Written) throw;
+    throw CalculationError(std::string(e.what()) +
+                           ": an input lies beyond what the calculation can take (a value near "
+                           "the largest or smallest number); check the inputs for extreme values");
+  }
+  March march(in, s, messages, mode);
+  try {
+    march.Run();
+  } catch (CalculationError& e) {
+    // The rows recorded before the failure stay readable, and the error
+    // says where the run stood.
+    s.NSTEP = static_cast<std::int32_t>(
+        std::min<std::size_t>(static_cast<std::size_t>(s.ISTEP - 1), s.StepResults.size()));
+    e.step = s.ISTEP;
+    e.flight = (0.5 * s.DZ + s.Z) / LTURN(in.D, s) + in.NDELAY;
+    throw;
+  }
 }
 
 }  // namespace meltsim

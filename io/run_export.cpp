@@ -27,6 +27,8 @@ std::string MarchEndText(MarchEnd end) {
       return "solid bed width below 3 %";
     case MarchEnd::EndOfScrew:
       return "end of the screw";
+    case MarchEnd::BarrelBelowMeltingPoint:
+      return "barrel below the melting point";
     case MarchEnd::NotRun:
       break;
   }
@@ -61,6 +63,12 @@ std::string RunJson(const InputData& in, const SimState& s,
       {"filmRelaxations", c.relaxations},       {"feedSteps", c.feedSteps},
       {"compressionSteps", c.compressionSteps}, {"meteringSteps", c.meteringSteps}};
   doc["inputs"] = inputs;
+  const RunDiagnostics& d = s.diagnostics;
+  doc["series"] = SeriesModeName(d.seriesMode);
+  doc["rescuedAtStep"] = d.rescuedStep > 0 ? nlohmann::ordered_json(d.rescuedStep) : nullptr;
+  doc["recomputedStable"] = d.recomputedStable;
+  doc["stableSeriesCalls"] = d.stableSeriesCalls;
+  doc["warnings"] = d.warnings;
   return doc.dump(2) + "\n";
 }
 

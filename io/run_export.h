@@ -13,7 +13,9 @@ namespace meltsim {
 // How the march ended, in words.
 std::string MarchEndText(MarchEnd end);
 
-// The run as a JSON document (numbers at full precision).
+// The run as a JSON document (numbers at full precision): NSTEP, how the
+// march ended, the rows, the summary, the notices, the counts, the inputs,
+// the series mode and what the rescue did, the warnings.
 std::string RunJson(const InputData& in, const SimState& s,
                     const std::vector<std::string>& notices);
 

@@ -13,6 +13,10 @@ namespace meltsim {
 class CalculationError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  // Where the run stood: the step being computed and its FLIGHT, filled in
+  // by the march when it passes the error on (0 before the first step).
+  int step = 0;
+  double flight = 0;
 };
 
 // The fault flags are read where a fault can arise: at the end of each

@@ -11,7 +11,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "model/run_options.h"
 
 namespace meltsim {
 
@@ -32,10 +35,11 @@ struct StepRow {
 
 // How the march along the channel ended.
 enum class MarchEnd {
-  NotRun,         // the march has not run (or failed before it ended)
-  SolidRatio,     // the step recorder found less than 3 % of the flow solid
-  SolidBedWidth,  // the solid bed width fell to 3 % of the channel width
-  EndOfScrew,     // the next step would have passed the end of the screw
+  NotRun,                   // the march has not run (or failed before it ended)
+  SolidRatio,               // the step recorder found less than 3 % of the flow solid
+  SolidBedWidth,            // the solid bed width fell to 3 % of the channel width
+  EndOfScrew,               // the next step would have passed the end of the screw
+  BarrelBelowMeltingPoint,  // the barrel is no hotter than the melting point: no film forms
 };
 
 // What the marching loop did in a run: which film path each pass took and
@@ -126,6 +130,9 @@ struct FilmState {
   double QFILM = 0, QDISS = 0, UFAC = 0, FILMNEW = 0, FILMOLD = 0;
   double TQMID = 0;
   int filmPasses = 0;  // film passes made by the last film thickness iteration
+  // The last film thickness iteration ended because the series gave up, so
+  // FILM is the previous step's.
+  bool filmCarriedOver = false;
 
   // Closed-form film.
   double BETA = 0;
@@ -139,6 +146,14 @@ struct SeriesState {
   double DTSM = 0, DTS = 0;
   std::int32_t NRETRY = 0;
   double KSER = 0;  // series index after the last term loop (last term summed, or one past it)
+  // A term loop that ends at its limit without passing its stop test takes
+  // the converged sums instead (the stable and the rescued series).
+  bool useStableLimits = false;
+  // The last call took the converged sums: the recorder then takes the
+  // transient at mid-depth from MIDTRANSIENT, which stays finite where S1
+  // exceeds the doubles.
+  bool sumsFromLimits = false;
+  double MIDTRANSIENT = 0;  // exp(PE/4 - PE^2/(4*GZ))*S1 of the converged sums
 };
 
 // Solid bed width and velocity of a pass.
@@ -156,11 +171,27 @@ struct RecorderState {
   double PTOT = 0, PVIS = 0, QSCR = 0, PSCREW = 0;
 };
 
+// What a run of the march should know about how the series behaved and
+// what in its results deserves a second look.
+struct RunDiagnostics {
+  SeriesMode seriesMode = SeriesMode::Written;
+  int rescuedStep = 0;            // the step at which the rescue switched to the stable series
+  double rescuedFlight = 0;       // its FLIGHT
+  long stableSeriesCalls = 0;     // series calls that took the converged sums
+  bool recomputedStable = false;  // computed again from the first step in the stable mode
+  int carriedFilmSteps = 0;       // recorded steps whose film was carried over (series gave up)
+  double carriedFromFlight = 0, carriedToFlight = 0;
+  int wideBedSteps = 0;  // recorded steps with X/W above 1
+  double maxXW = 0, maxXWFlight = 0;
+  std::vector<std::string> warnings;  // suspect results, in the order found
+};
+
 // The table of recorded steps and how the march went.
 struct MarchRecord {
   std::vector<StepRow> StepResults;  // row i is step i + 1; grows as needed
   MarchEnd marchEnd = MarchEnd::NotRun;
   MarchCounts counts;  // what the march did, for tests and reports
+  RunDiagnostics diagnostics;
 };
 
 struct SimState : Geometry,

@@ -34,11 +34,15 @@ template <class FilmOfPass, class AfterUpdate>
 void IterateFilm(const InputData& in, SimState& s, SeriesTermRule rule, const char* routine,
                  FilmOfPass filmOfPass, AfterUpdate afterUpdate) {
   s.filmPasses = 0;
+  s.filmCarriedOver = false;
   for (;;) {
     if (s.filmPasses == kMaxIterations) ThrowNotConverged(s, routine);
     ++s.filmPasses;
     filmOfPass();
-    if (!SolidBedSeries(in, s, rule)) return;  // FILM is the previous step's
+    if (!SolidBedSeries(in, s, rule)) {  // FILM is the previous step's
+      s.filmCarriedOver = true;
+      return;
+    }
 
     s.FILMNEW = FilmFromHeatBalance(in, s);
     s.FILMOLD = s.FILM;

@@ -9,6 +9,17 @@
 
 namespace meltsim {
 
+namespace {
+
+// Outside the written series mode the flags are read right after each
+// division of the fits, so that the first fault is the one reported (a
+// 0/0 followed by an x/0 is an invalid operation, not a division by zero).
+void CheckDivision(const SimState& s, const char* routine) {
+  if (s.diagnostics.seriesMode != SeriesMode::Written) CheckFloatingPoint(s, routine);
+}
+
+}  // namespace
+
 void InitMeltFilm(const InputData& in, SimState& s) {
   const double TM = in.TM;
   s.FILM = kStartFilm;
@@ -24,11 +35,13 @@ void InitMeltFilm(const InputData& in, SimState& s) {
   s.ETA1 = MeltViscosity(in, gamLow, s.TFMEAN);
   s.ETA2 = MeltViscosity(in, gamHigh, s.TFMEAN);
   s.NPL = std::log(s.ETA1 / s.ETA2) / std::log(gamLow / gamHigh) + 1;
+  CheckDivision(s, "film start values");
 
   // Temperature coefficient between the melting point and the barrel.
   s.ETA1 = MeltViscosity(in, s.GAMN, TM);
   s.ETA2 = MeltViscosity(in, s.GAMN, s.TB);
   s.BPL = std::log(s.ETA1 / s.ETA2) / (TM - s.TB);
+  CheckDivision(s, "film start values");
   s.MPL = s.ETA1 / Power(s.GAMN, s.NPL - 1);
 
   // Newtonian film with viscous heating: linear conduction plus eta*VJ^2/(8k).
@@ -44,20 +57,22 @@ void RefitViscosityLaw(const InputData& in, SimState& s) {
   s.GAMB = std::exp(-(2 * s.SRQ + s.SRP)) * s.GAMI;
   s.GAMM = std::exp(-(2 * s.SRQ * 0.5 + s.SRP * 0.25)) * s.GAMI;
 
-  FitPowerLawAtShearRates(in, s);
+  FitPowerLawAtShearRates(in, s, "viscosity refit");
   CheckFloatingPoint(s, "viscosity refit");
 }
 
-void FitPowerLawAtShearRates(const InputData& in, SimState& s) {
+void FitPowerLawAtShearRates(const InputData& in, SimState& s, const char* routine) {
   // Index from the two film edges at the mid-film temperature.
   s.ETAA = MeltViscosity(in, s.GAMI0, s.TFMID);
   s.ETAB = MeltViscosity(in, s.GAMB, s.TFMID);
   s.NPL = std::log(s.ETAA / s.ETAB) / std::log(s.GAMI0 / s.GAMB) + 1;
+  CheckDivision(s, routine);
 
   // Temperature coefficient and consistency at the mid-film shear rate.
   s.ETAA = MeltViscosity(in, s.GAMM, in.TM);
   s.ETAB = MeltViscosity(in, s.GAMM, s.TB);
   s.BPL = std::log(s.ETAA / s.ETAB) / (in.TM - s.TB);
+  CheckDivision(s, routine);
   s.MPL = s.ETAA / Power(s.GAMM, s.NPL - 1);
 }
 

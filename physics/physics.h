@@ -17,8 +17,9 @@ void InitMeltFilm(const InputData& in, SimState& s);
 // Refits the power law at the shear rates of the current numeric film profile.
 void RefitViscosityLaw(const InputData& in, SimState& s);
 // The two-point fit shared by both refits: NPL from GAMI0 and GAMB at TFMID,
-// BPL between TM and TB and MPL through eta(GAMM, TM), at GAMM.
-void FitPowerLawAtShearRates(const InputData& in, SimState& s);
+// BPL between TM and TB and MPL through eta(GAMM, TM), at GAMM. `routine`
+// names the refit in a fault message.
+void FitPowerLawAtShearRates(const InputData& in, SimState& s, const char* routine);
 
 // The film's shear-rate, velocity and temperature profiles for the assumed
 // quadratic film temperature (sets CT2, SRP, SRQ, then the profile steps).
@@ -41,7 +42,9 @@ constexpr SeriesTermRule kLinearFilmTerms{200, 200};
 
 // Fourier series for the solid bed temperature over the step. Returns false
 // when it gives up after the seventh substitution of a negative DTS (FILM and
-// DTS then take the previous step's values).
+// DTS then take the previous step's values). With s.useStableLimits a term
+// loop that ends at the rule's maximum without passing its stop test takes
+// the converged sums (SolidBedSeriesLimits) before DTS is formed.
 bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule);
 
 // Working values of one series term that CoefPrimitive reads.

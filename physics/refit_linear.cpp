@@ -17,7 +17,7 @@ void RefitViscosityLawLinear(const InputData& in, SimState& s) {
   s.GAMI0 = G;                                                          // interface
   s.GAMM = std::exp(-BETA * 0.5) * (s.VJ * BETA) / ((1 - E) * s.FILM);  // mid-film
 
-  FitPowerLawAtShearRates(in, s);
+  FitPowerLawAtShearRates(in, s, "closed-form viscosity refit");
   s.NRETRY = 0;
   CheckFloatingPoint(s, "closed-form viscosity refit");
 }

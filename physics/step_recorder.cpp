@@ -18,8 +18,12 @@ namespace {
 // describes the solid bed for the next step.
 void EndOfStepSolidTemperatures(const InputData& in, SimState& s) {
   const double PE = s.PE;
-  s.TSMID = std::exp(PE * 0.5 / 2 - PE * PE / (4 * s.GZ)) * s.S1 +
-            ((1 - std::exp(PE * 0.5)) * s.BC + in.TM);
+  if (s.sumsFromLimits) {
+    s.TSMID = s.MIDTRANSIENT + ((1 - std::exp(PE * 0.5)) * s.BC + in.TM);
+  } else {
+    s.TSMID = std::exp(PE * 0.5 / 2 - PE * PE / (4 * s.GZ)) * s.S1 +
+              ((1 - std::exp(PE * 0.5)) * s.BC + in.TM);
+  }
   s.TSLIN = 4 * s.TSMID - 3 * in.TM - in.TSCREW;
   s.TSAVEND = (in.TM + in.TSCREW + 4 * s.TSMID) / 6;  // Simpson mean of the parabola
 }

@@ -18,11 +18,54 @@ RunOutcome& Fail(RunOutcome& out, RunStatus status, const std::string& message) 
   return out;
 }
 
+// Passes the calculation's messages on and keeps them as its notices.
+class NoticeRecorder : public MessageSink {
+ public:
+  NoticeRecorder(MessageSink& next, std::vector<std::string>& notices)
+      : next_(next), notices_(notices) {}
+
+ protected:
+  void Display(const std::string& text) override {
+    notices_.push_back(text);
+    next_.ShowMessage(text);
+  }
+
+ private:
+  MessageSink& next_;
+  std::vector<std::string>& notices_;
+};
+
+// The march with its notices recorded, then the warnings shown. Returns
+// false after filling in the failure (the message is not shown here).
+bool Simulate(RunOutcome& out, MessageSink& messages) {
+  NoticeRecorder notices(messages, out.notices);
+  bool ok = true;
+  try {
+    RunSimulation(out.inputs, out.state, notices, out.seriesMode);
+  } catch (const CalculationError& e) {
+    Fail(out, RunStatus::CalculationFailed, e.what());
+    out.failure = CalculationFailure{e.step, e.flight};
+    ok = false;
+  }
+  out.warnings = out.state.diagnostics.warnings;
+  for (const std::string& warning : out.warnings) messages.ShowMessage(warning);
+  return ok;
+}
+
 }  // namespace
 
-RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
-                      MessageSink& messages) {
+RunOutcome SimulateInputs(const InputData& in, MessageSink& messages, SeriesMode mode) {
   RunOutcome out;
+  out.inputs = in;
+  out.seriesMode = mode;
+  if (Simulate(out, messages)) out.status = RunStatus::Done;
+  return out;
+}
+
+RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
+                      MessageSink& messages, SeriesMode mode) {
+  RunOutcome out;
+  out.seriesMode = mode;
   if (const auto rejected = ReadAndCheck(texts, saveFileName, out.inputs)) {
     messages.ShowMessage(*rejected);
     return Fail(out, RunStatus::InputRejected, *rejected);
@@ -33,11 +76,9 @@ RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
     if (!WriteInputSection(out.inputs, messages)) {
       return Fail(out, RunStatus::FileError, kFileCannotOpenMessage);
     }
-    try {
-      RunSimulation(out.inputs, out.state, messages);
-    } catch (const CalculationError& e) {
-      messages.ShowMessage(e.what());
-      return Fail(out, RunStatus::CalculationFailed, e.what());
+    if (!Simulate(out, messages)) {
+      messages.ShowMessage(out.message);
+      return out;
     }
     if (!WriteResults(out.inputs, out.state, messages)) {
       return Fail(out, RunStatus::FileError, kCannotWriteResultMessage);

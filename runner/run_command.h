@@ -2,10 +2,13 @@
 // through one interface. The window and the command line both call it.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "model/input_data.h"
 #include "model/messages.h"
+#include "model/run_options.h"
 #include "model/sim_state.h"
 
 namespace meltsim {
@@ -17,17 +20,36 @@ enum class RunStatus {
   CalculationFailed,  // floating-point fault or no convergence; the input section stays
 };
 
+// Where a calculation that failed stood.
+struct CalculationFailure {
+  int step = 0;       // the step being computed (1 for the first)
+  double flight = 0;  // its FLIGHT, in turns
+};
+
 struct RunOutcome {
   RunStatus status = RunStatus::InputRejected;
   std::string message;  // the error shown, when status is not Done
   InputData inputs;     // the converted inputs
-  SimState state;       // the state the run left (valid when the simulation ran)
+  // The state the run left (valid when the simulation ran). After a failed
+  // calculation NSTEP counts the rows recorded before the failure.
+  SimState state;
+  SeriesMode seriesMode = kDefaultSeriesMode;
+  std::vector<std::string> notices;   // messages of the calculation (overflow, where melting stops)
+  std::vector<std::string> warnings;  // suspect results; shown after the calculation
+  std::optional<CalculationFailure> failure;  // when status is CalculationFailed in the march
 };
 
 // Read and check, input section, simulation, results section. Every message
-// (input errors, file errors, calculation errors, overflow notices) goes to
-// `messages`. When the result file cannot be created the run stops there.
+// (input errors, file errors, calculation errors, notices and warnings)
+// goes to `messages`. When the result file cannot be created the run stops
+// there.
 RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
-                      MessageSink& messages);
+                      MessageSink& messages, SeriesMode mode = kDefaultSeriesMode);
+
+// The simulation of a checked input set with no file: its notices and
+// warnings go to `messages` and into the outcome, a failed calculation is
+// the outcome's status and message (not shown).
+RunOutcome SimulateInputs(const InputData& in, MessageSink& messages,
+                          SeriesMode mode = kDefaultSeriesMode);
 
 }  // namespace meltsim

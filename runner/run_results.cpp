@@ -100,6 +100,7 @@ std::optional<double> EndFlight(const RunResults& results) {
       return ScrewMarksOf(contents.inputs).screwEnd;
     case MarchEnd::SolidRatio:
     case MarchEnd::SolidBedWidth:
+    case MarchEnd::BarrelBelowMeltingPoint:
       if (contents.rows.empty()) return contents.inputs.NDELAY;
       return contents.rows.back().values.RFLIGHT;
     case MarchEnd::NotRun:
@@ -120,6 +121,10 @@ std::string EndSentence(const RunResults& results) {
       if (contents.rows.empty()) return "Melting complete before the first step was recorded";
       return "Melting complete at " + FixedText(contents.rows.back().values.RFLIGHT, 5, 1) +
              " turns";
+    case MarchEnd::BarrelBelowMeltingPoint:
+      return "Melting stops after " + FixedText(contents.rows.back().values.RFLIGHT, 5, 1) +
+             " turns, where the barrel is not above the melting point; solid bed still " +
+             Percent(contents.summary.QSQT) + " % of the flow";
     case MarchEnd::NotRun:
       break;
   }

@@ -30,27 +30,6 @@ CaseResults ResultsOf(const InputData& in, const SimState& s) {
   return r;
 }
 
-// Read and check like GO, then the simulation; no file is touched.
-void RunInMemory(const FieldTexts& texts, CaseRow& row, RecordingMessageSink& messages) {
-  InputData in;
-  if (const auto rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
-    row.status = CaseStatus::InputError;
-    row.message = *rejected;
-    return;
-  }
-  SimState s;
-  try {
-    RunSimulation(in, s, messages);
-  } catch (const CalculationError& e) {
-    row.status = CaseStatus::CalculationError;
-    row.message = e.what();
-    row.notices = std::move(messages.messages);
-    return;
-  }
-  row.notices = std::move(messages.messages);
-  row.results = ResultsOf(in, s);
-}
-
 CaseStatus StatusOf(RunStatus status) {
   switch (status) {
     case RunStatus::Done:
@@ -65,24 +44,38 @@ CaseStatus StatusOf(RunStatus status) {
   return CaseStatus::FileError;
 }
 
-// The run command of `meltsim-cli run`, with the case's result file.
-void RunWithResultFile(const FieldTexts& texts, const std::string& path, CaseRow& row,
-                       RecordingMessageSink& messages) {
-  const RunOutcome out = RunCommand(texts, path, messages);
+void FillRow(const RunOutcome& out, CaseRow& row) {
   row.status = StatusOf(out.status);
-  row.notices = std::move(messages.messages);
+  row.notices = out.notices;
+  row.warnings = out.warnings;
   if (out.status == RunStatus::Done) {
     row.results = ResultsOf(out.inputs, out.state);
     return;
   }
-  // The run command also shows its error as a message; it is the row's
-  // message, not a notice.
   row.message = out.message;
-  if (!row.notices.empty() && row.notices.back() == out.message) row.notices.pop_back();
   // A result file that could not be completed after a finished march.
   if (out.status == RunStatus::FileError && out.state.marchEnd != MarchEnd::NotRun) {
     row.results = ResultsOf(out.inputs, out.state);
   }
+}
+
+// Read and check like GO, then the simulation; no file is touched.
+void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
+  InputData in;
+  if (const auto rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
+    row.status = CaseStatus::InputError;
+    row.message = *rejected;
+    return;
+  }
+  RecordingMessageSink messages;
+  FillRow(SimulateInputs(in, messages, mode), row);
+}
+
+// The run command of `meltsim-cli run`, with the case's result file.
+void RunWithResultFile(const FieldTexts& texts, const std::string& path, SeriesMode mode,
+                       CaseRow& row) {
+  RecordingMessageSink messages;
+  FillRow(RunCommand(texts, path, messages, mode), row);
 }
 
 // Holds the rows that are finished ahead of the next one to be written, in
@@ -225,15 +218,15 @@ CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
   CaseRow row;
   row.caseNumber = index + 1;
   row.values = plan.grid.ValuesAt(index);
-  RecordingMessageSink messages;  // this case's own notices
+  row.seriesMode = plan.seriesMode;
   try {
     const FieldTexts texts = plan.grid.TextsAt(plan.base, index);
     if (plan.resultsDir.empty()) {
-      RunInMemory(texts, row, messages);
+      RunInMemory(texts, plan.seriesMode, row);
     } else {
       const std::filesystem::path file =
           std::filesystem::path(plan.resultsDir) / CaseFileName(row.caseNumber, plan.grid.Size());
-      RunWithResultFile(texts, file.string(), row, messages);
+      RunWithResultFile(texts, file.string(), plan.seriesMode, row);
     }
   } catch (const std::exception& e) {  // e.g. a check of the model's own consistency
     row.status = CaseStatus::CalculationError;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/input_data.h"
+#include "model/run_options.h"
 #include "model/sim_state.h"
 #include "model/summary_values.h"
 #include "runner/sweep_grid.h"
@@ -34,8 +35,10 @@ struct CaseRow {
   std::uint64_t caseNumber = 0;  // 1-based position in the whole grid
   std::vector<double> values;    // the varied inputs, in --vary order
   CaseStatus status = CaseStatus::Ok;
-  std::string message;                 // why the case failed; empty when ok
-  std::vector<std::string> notices;    // notices of the run (overflow), in order
+  std::string message;                // why the case failed; empty when ok
+  std::vector<std::string> notices;   // notices of the run (overflow), in order
+  std::vector<std::string> warnings;  // warnings on suspect results, in order
+  SeriesMode seriesMode = kDefaultSeriesMode;
   std::optional<CaseResults> results;  // when the march finished
 };
 
@@ -53,6 +56,7 @@ struct SweepPlan {
       0;  // this process runs grid indices i with i % shardCount == shardIndex
   std::uint64_t shardCount = 1;
   std::string resultsDir;  // non-empty: every case also writes its result file there
+  SeriesMode seriesMode = kDefaultSeriesMode;
 };
 
 // Number of grid cases that the plan's shard runs.

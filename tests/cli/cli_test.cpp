@@ -304,9 +304,22 @@ TEST_F(CliTest, FailedCalculationKeepsTheInputSection) {
   EXPECT_EQ(Read(work_ / "result.txt"), InputSectionText(in));
   EXPECT_FALSE(fs::exists(work_ / "x.json"));
 
-  const CliResult stuck = Cli({"run", "--set", "KS=0.00003"});
+  // A step the written series cannot settle; the default series rescues it.
+  const CliResult stuck = Cli({"run", "--set", "KS=0.00003", "--series", "written"});
   EXPECT_EQ(stuck.exitCode, 3);
   EXPECT_EQ(stuck.err, "Calculation did not converge at step 84 (step passes)\n");
+  const CliResult rescued = Cli({"run", "--set", "KS=0.00003", "--json", "rescued.json"});
+  EXPECT_EQ(rescued.exitCode, 0) << rescued.err;
+  EXPECT_EQ(rescued.err.rfind("Step 84 (FLIGHT 15.85) failed with the written solid bed series "
+                              "(Calculation did not converge at step 84 (step passes)); ",
+                              0),
+            0u)
+      << rescued.err;
+  const nlohmann::json doc = nlohmann::json::parse(Read(work_ / "rescued.json"));
+  EXPECT_EQ(doc["series"], "rescue");
+  EXPECT_EQ(doc["rescuedAtStep"], 84);
+  EXPECT_GT(doc["NSTEP"].get<int>(), 84);
+  EXPECT_EQ(Lines(rescued.err), doc["warnings"].get<std::vector<std::string>>());
 }
 
 TEST_F(CliTest, FilesThatCannotBeWritten) {
@@ -323,17 +336,21 @@ TEST_F(CliTest, FilesThatCannotBeWritten) {
   EXPECT_TRUE(fs::exists(work_ / "x.csv"));
 }
 
+// Notices come first on stderr, then the warnings; the JSON keeps them apart.
 TEST_F(CliTest, OverflowNoticesOnStderrAndInTheJson) {
-  const CliResult r = Cli({"run", "--set", "KS=0.000015", "--json", "x.json"});
+  const CliResult r =
+      Cli({"run", "--set", "KS=0.000015", "--json", "x.json", "--series", "written"});
   ASSERT_EQ(r.exitCode, 0);
   const std::vector<std::string> lines = Lines(r.err);
-  ASSERT_FALSE(lines.empty());
   const nlohmann::json doc = nlohmann::json::parse(Read(work_ / "x.json"));
-  ASSERT_EQ(doc["notices"].size(), lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  ASSERT_FALSE(doc["notices"].empty());
+  ASSERT_EQ(doc["notices"].size() + doc["warnings"].size(), lines.size());
+  for (std::size_t i = 0; i < doc["notices"].size(); ++i) {
     EXPECT_EQ(doc["notices"][i], lines[i]);
     EXPECT_EQ(lines[i].rfind("EXPA Overflowed / AA = ", 0), 0u);
   }
+  EXPECT_EQ(doc["warnings"].back(), lines.back());
+  EXPECT_EQ(doc["series"], "written");
 }
 
 }  // namespace

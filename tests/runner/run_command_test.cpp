@@ -96,13 +96,25 @@ TEST_F(RunCommandTest, AFailedCalculationKeepsTheInputSection) {
   EXPECT_EQ(Read(Path("r.txt")), InputSectionText(out.inputs));
 }
 
+// In the written series the overflow case finishes with its notices, then
+// the warning that its powers are not physical (7.2E7 kW).
 TEST_F(RunCommandTest, OverflowNoticesGoThroughTheSinkAndTheRunFinishes) {
   RecordingMessageSink sink;
-  const RunOutcome out =
-      RunCommand(cases::CaseTexts(cases::FindCase("overflow")), Path("r.txt"), sink);
+  const RunOutcome out = RunCommand(cases::CaseTexts(cases::FindCase("overflow")), Path("r.txt"),
+                                    sink, SeriesMode::Written);
   ASSERT_EQ(out.status, RunStatus::Done);
-  EXPECT_EQ(static_cast<int>(sink.messages.size()), out.state.counts.overflowNotices);
-  EXPECT_GT(sink.messages.size(), 0u);
+  EXPECT_EQ(static_cast<int>(out.notices.size()), out.state.counts.overflowNotices);
+  EXPECT_GT(out.notices.size(), 0u);
+  // The impossible powers, the film carried over at every step, X/W above 1.
+  ASSERT_EQ(out.warnings.size(), 3u);
+  EXPECT_EQ(out.warnings[0].rfind("The results are not physical, at step 1 (FLIGHT 5.10): "
+                                  "POWER TOT = 72354",
+                                  0),
+            0u)
+      << out.warnings[0];
+  std::vector<std::string> shown = out.notices;
+  shown.insert(shown.end(), out.warnings.begin(), out.warnings.end());
+  EXPECT_EQ(sink.messages, shown);
   EXPECT_EQ(Read(Path("r.txt")),
             InputSectionText(out.inputs) + ResultsSectionText(out.inputs, out.state));
 }
