@@ -1,6 +1,7 @@
 // The number text of the result file: fixed notation with a bounded number
 // of significant digits, scientific form for numbers too large for it.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,11 +22,12 @@ struct Decimal {
   bool IsZero() const { return digits.empty(); }
 };
 
-// |value| expanded to 18 significant digits, correctly rounded to nearest
-// ("%.17e" prints one digit before the point and 17 after it).
+// |value| expanded to 18 significant digits, correctly rounded to nearest,
+// in the form of printf's "%.17e": one digit before the point and 17 after
+// it. std::to_chars rounds exactly as printf does, at a fraction of its cost.
 Decimal Expand(double value) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+  char buf[40] = {};
+  std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17);
   Decimal d;
   if (value == 0) return d;
   d.digits.reserve(kExpansionDigits);
