@@ -273,6 +273,18 @@ TEST_F(CliTest, VersionIsTheProjectVersion) {
   EXPECT_EQ(r.err, "");
 }
 
+// --series chooses the mode of the series; anything else is a usage error.
+TEST_F(CliTest, SeriesModeOption) {
+  for (const char* mode : {"written", "rescue", "stable"}) {
+    const CliResult r = Cli({"run", "--series", mode, "--json", "m.json"});
+    EXPECT_EQ(r.exitCode, 0) << mode << ": " << r.err;
+    EXPECT_EQ(nlohmann::json::parse(Read(work_ / "m.json"))["series"], mode);
+  }
+  const CliResult bad = Cli({"run", "--series", "fast"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("--series"), std::string::npos) << bad.err;
+}
+
 TEST_F(CliTest, UsageErrors) {
   const CliResult unknown = Cli({"run", "--set", "SPEED=60"});
   EXPECT_EQ(unknown.exitCode, 2);
