@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/field_options.h"
+#include "cli/fit_viscosity.h"
 #include "cli/run_subcommand.h"
 #include "cli/sweep.h"
 #include "model/version.h"
@@ -24,6 +25,8 @@ int Main(int argc, char** argv) {
   CLI::App* run = AddRunSubcommand(app, runOptions);
   SweepOptions sweepOptions;
   CLI::App* sweep = AddSweepSubcommand(app, sweepOptions);
+  FitViscosityOptions fitOptions;
+  CLI::App* fit = AddFitViscositySubcommand(app, fitOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -32,6 +35,7 @@ int Main(int argc, char** argv) {
   try {
     if (run->parsed()) return RunSubcommand(runOptions, std::cerr);
     if (sweep->parsed()) return SweepSubcommand(sweepOptions);
+    if (fit->parsed()) return FitViscositySubcommand(fitOptions, std::cout, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kExitCalculationFailed;

@@ -6,10 +6,12 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libeigen3-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
   xvfb xauth fonts-dejavu-core
   valgrind clang-format time
+  help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
+  pybind11-dev python3-dev python3-numpy python3-pytest
 )
 
 SUDO=""
