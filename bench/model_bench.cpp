@@ -12,17 +12,26 @@
 namespace meltsim {
 namespace {
 
-void BM_DefaultRun(benchmark::State& state) {
-  const InputData in = DefaultInputData();
+// One run of the inputs in a series mode: the default run in the written
+// and in the default (rescue) series, which it needs no rescue for, and
+// RPM 50, which the rescue computes again from step 36 on.
+void BM_Run(benchmark::State& state, double RPM, SeriesMode mode) {
+  InputData in = DefaultInputData();
+  in.RPM = RPM;
   RecordingMessageSink sink;
   SimState s;
   for (auto _ : state) {
-    RunSimulation(in, s, sink);
+    RunSimulation(in, s, sink, mode);
     benchmark::DoNotOptimize(s.PTOTAL);
   }
   state.counters["NSTEP"] = s.NSTEP;
+  state.counters["rescuedAt"] = s.diagnostics.rescuedStep;
 }
+void BM_DefaultRun(benchmark::State& state) { BM_Run(state, 38, SeriesMode::Written); }
 BENCHMARK(BM_DefaultRun)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Run, DefaultRescue, 38.0, SeriesMode::Rescue)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Run, RescuedRpm50, 50.0, SeriesMode::Rescue)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Run, StableRpm50, 50.0, SeriesMode::Stable)->Unit(benchmark::kMillisecond);
 
 // The state in which the first film pass of the default run calls the
 // series: set-up, step quantities, film start, profile, and the film

@@ -15,6 +15,7 @@
 #include "engine/march.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -58,6 +59,22 @@ struct StepFailure {
   double TB = 0;            // the step's barrel temperature
   double flight = 0;        // the step's FLIGHT
 };
+
+// A step whose passes swing between two solid bed widths for good: the
+// widths of the last five pass starts alternate, each one within a part in
+// 1e9 of the one two passes back, while neighbours differ by more than the
+// acceptance tolerance. A swing that still decays that slowly would need
+// millions of passes to settle, far beyond the bound of passes.
+constexpr int kCyclePassStarts = 5;
+constexpr double kCycleRepeat = 1e-9;
+
+bool SwingsForGood(const std::array<double, kCyclePassStarts>& X) {
+  for (int i = 2; i < kCyclePassStarts; ++i) {
+    if (!(std::abs(X[i] - X[i - 2]) <= kCycleRepeat * std::abs(X[i]))) return false;
+  }
+  return std::abs(X[kCyclePassStarts - 1] - X[kCyclePassStarts - 2]) >
+         kWidthTolerance * std::abs(X[kCyclePassStarts - 1]);
+}
 
 std::string Fixed(double value, int decimals) {
   char text[64];
@@ -109,7 +126,12 @@ class March {
   bool firstStep_ = true;
   int linearRefits_ = 0;  // returns from the closed-form to the numeric film in this step
   bool bedVelocityThisStep_ = false;  // VSZMB belongs to this step
-  long runFilmPasses_ = 0;            // film passes of the whole run
+  // Solid bed widths at the last pass starts of this step, to find a swing
+  // that does not settle (rescue mode, before the switch).
+  std::array<double, kCyclePassStarts> passWidths_{};
+  int passStartCount_ = 0;
+  void LookForSwing();
+  long runFilmPasses_ = 0;  // film passes of the whole run
 };
 
 void March::Run() {
@@ -283,6 +305,7 @@ Zone March::ChooseZoneAndStep() {
   SimState& s = s_;
   s.ITER = 0;
   bedVelocityThisStep_ = false;
+  passStartCount_ = 0;
   if (s.ZFEED - s.Z - s.DZFEED >= 0) return Zone::Feed;  // DZ stays DZFEED, depths H1
   if (s.ZFEED - s.Z - kShortestStep >= 0) {
     s.DZ = s.ZFEED - s.Z;
@@ -372,9 +395,19 @@ PassStage March::StartPass() {
   SimState& s = s_;
   s.ITER = s.ITER + 1;
   if (s.ITER > kMaxStepLoops) ThrowNotConverged(s, "step passes");
+  if (mode_ == SeriesMode::Rescue && !s.useStableLimits) LookForSwing();
   if (s.T121 - s.TFMEAN <= kClosedFormPassRise) return PassStage::ClosedFormFilm;
   SolveNumericFilm();
   return PassStage::SolidBed;
+}
+
+// The rescue need not wait for the bound of passes to learn that a step
+// swings for good: it is the same failure, found sooner.
+void March::LookForSwing() {
+  std::rotate(passWidths_.begin(), passWidths_.begin() + 1, passWidths_.end());
+  passWidths_.back() = s_.X;
+  if (++passStartCount_ >= kCyclePassStarts && SwingsForGood(passWidths_))
+    ThrowNotConverged(s_, "step passes");
 }
 
 // The numeric film, repeated with a relaxed mid-film temperature until
@@ -384,13 +417,15 @@ void March::SolveNumericFilm() {
   ++s.counts.quadraticPasses;
   IterateFilmQuadratic(in_, s);
   CountFilmPasses();
-  for (int repeats = 0; std::abs(s.T121 - s.TQMID) >= kMidFilmTolerance; ++repeats) {
+  int repeats = 0;
+  for (; std::abs(s.T121 - s.TQMID) >= kMidFilmTolerance; ++repeats) {
     if (repeats >= kMaxStepLoops) ThrowNotConverged(s, "film temperature relaxation");
     RelaxFilmProfile(in_, s);
     ++s.counts.relaxations;
     IterateFilmQuadratic(in_, s);
     CountFilmPasses();
   }
+  s.counts.maxRelaxations = std::max(s.counts.maxRelaxations, repeats);
   FilmAveragesQuadratic(in_, s);
 }
 
@@ -428,7 +463,10 @@ PassStage March::BalanceSolidBed() {
   if (!(s.VSZNEW - s.VSZMIN > 0)) s.VSZNEW = s.VSZMIN;
   const bool accepted = PassAccepted();
   CheckFloatingPoint(s, "pass acceptance");
-  if (accepted) return PassStage::Accepted;
+  if (accepted) {
+    s.counts.maxPassStarts = std::max(s.counts.maxPassStarts, s.ITER);
+    return PassStage::Accepted;
+  }
   s.X = s.XMEAN;
   s.VSZEND = s.VSZNEW;
   s.VSZ = (s.VSZBEG + s.VSZEND) / 2;

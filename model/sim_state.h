@@ -51,6 +51,8 @@ struct MarchCounts {
   int closedFormEntries = 0;  // steps entered straight into the closed-form film
   int relaxations = 0;        // relaxations of the assumed mid-film temperature
   int overflowNotices = 0;    // overflow notices shown
+  int maxPassStarts = 0;      // the most pass starts a recorded step needed
+  int maxRelaxations = 0;     // the most relaxations one numeric film solution needed
   int feedSteps = 0, compressionSteps = 0, meteringSteps = 0;  // recorded steps per zone
 };
 
