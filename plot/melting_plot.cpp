@@ -27,6 +27,7 @@ namespace meltsim {
 
 namespace {
 
+constexpr int kMinimumViewWidth = 300, kMinimumViewHeight = 235;
 constexpr const char* kRoleProperty = "meltsimRole";  // "column", "end" or "zone" on each series
 constexpr const char* kReferenceProperty = "meltsimReference";
 
@@ -95,20 +96,43 @@ void AddMarks(QChart* chart, const PlotDescription& d, QValueAxis* x, QValueAxis
   }
 }
 
+// A zone's name fits between its ends with this much room on each side.
+constexpr qreal kZoneLabelPadding = 3;
+
+// The name of a zone when its full name does not fit: "comp." for "compression".
+QString ShortZoneName(const QString& name) {
+  return name.size() > 5 ? name.left(4) + QLatin1Char('.') : name;
+}
+
 // The zones' names along the bottom of the plot area (where the curves of
-// a melting solid bed rarely are), placed again whenever the plot area moves.
+// a melting solid bed rarely are), placed again whenever the plot area
+// moves. A name that does not fit between its zone's ends is shortened,
+// and left out when even that does not fit, so that names never overlap.
 void AddZoneLabels(QChart* chart, const PlotDescription& d, QValueAxis* y) {
-  std::vector<std::pair<QGraphicsSimpleTextItem*, double>> labels;
+  struct Placed {
+    QGraphicsSimpleTextItem* label;
+    QString name;
+    double from, to;
+  };
+  std::vector<Placed> labels;
   for (const ZoneLabel& zone : d.zoneLabels) {
-    auto* label = new QGraphicsSimpleTextItem(QString::fromStdString(zone.name), chart);
+    const QString name = QString::fromStdString(zone.name);
+    auto* label = new QGraphicsSimpleTextItem(name, chart);
     label->setBrush(QColor(60, 60, 60));
-    labels.emplace_back(label, (zone.from + zone.to) / 2);
+    labels.push_back({label, name, zone.from, zone.to});
   }
   const auto place = [chart, labels, y](const QRectF& area) {
-    for (const auto& [label, middle] : labels) {
-      const QPointF at = chart->mapToPosition(QPointF(middle, y->max()));
-      const QRectF box = label->boundingRect();
-      label->setPos(at.x() - box.width() / 2, area.bottom() - box.height() - 2);
+    for (const Placed& zone : labels) {
+      const qreal left =
+          std::max(chart->mapToPosition(QPointF(zone.from, y->max())).x(), area.left());
+      const qreal right =
+          std::min(chart->mapToPosition(QPointF(zone.to, y->max())).x(), area.right());
+      const qreal room = right - left - 2 * kZoneLabelPadding;
+      zone.label->setText(zone.name);
+      if (zone.label->boundingRect().width() > room) zone.label->setText(ShortZoneName(zone.name));
+      const QRectF box = zone.label->boundingRect();
+      zone.label->setVisible(box.width() <= room);
+      zone.label->setPos((left + right) / 2 - box.width() / 2, area.bottom() - box.height() - 2);
     }
   };
   QObject::connect(chart, &QChart::plotAreaChanged, chart, place);
@@ -142,6 +166,8 @@ std::pair<QValueAxis*, QValueAxis*> SetValueAxes(QChart* chart, const PlotDescri
     y->applyNiceNumbers();
   }
   y->setLabelFormat(QString::fromStdString(d.yLabelFormat));
+  // Labels are drawn in full: the views are never smaller than they need.
+  y->setTruncateLabels(false);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QAbstractSeries* series : chart->series()) {
@@ -238,7 +264,9 @@ MeltingPlot::MeltingPlot(QWidget* parent) : QWidget(parent), charts_(std::make_u
   for (int k = 0; k < kPlotKindCount; ++k) {
     auto* view = new QChartView(this);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(280, 200);
+    // Room for the axis titles and value labels in full (they are never
+    // cut short to "..."); a smaller window scrolls the Results tab.
+    view->setMinimumSize(kMinimumViewWidth, kMinimumViewHeight);
     view->setObjectName(QStringLiteral("PlotView%1").arg(k));
     charts_->views[k] = view;
     grid->addWidget(view, k / 2, k % 2);

@@ -1,8 +1,10 @@
 #include "ui/artwork.h"
 
+#include <QDirIterator>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -24,6 +26,22 @@ QIcon PaintedIcon(Painting paint) {
     icon.addPixmap(pixmap);
   }
   return icon;
+}
+
+// A screw flight in a barrel, orange melt at its tip: the fallback icon.
+void PaintScrewIcon(QPainter& p, qreal s) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(70, 90, 120));
+  p.drawRoundedRect(QRectF(0.04 * s, 0.28 * s, 0.92 * s, 0.44 * s), 0.08 * s, 0.08 * s);
+  p.setBrush(QColor(210, 215, 225));
+  p.drawRect(QRectF(0.08 * s, 0.34 * s, 0.84 * s, 0.32 * s));
+  p.setBrush(QColor(240, 130, 30));
+  p.drawRect(QRectF(0.64 * s, 0.34 * s, 0.28 * s, 0.32 * s));
+  p.setPen(QPen(QColor(40, 40, 40), std::max(1.0, 0.07 * s)));
+  for (int i = 0; i < 4; ++i) {
+    const qreal x = (0.16 + 0.2 * i) * s;
+    p.drawLine(QPointF(x, 0.36 * s), QPointF(x + 0.1 * s, 0.64 * s));
+  }
 }
 
 void PaintCheckMark(QPainter& p, qreal s) {
@@ -122,6 +140,21 @@ void DrawDieAndOutput(QPainter& p) {
 }
 
 }  // namespace
+
+QIcon AppIcon() {
+  // Every size the build found (icons/NxN/meltsim.png, or the same under
+  // hicolor/NxN/apps), and the drawing for the sizes between.
+  QIcon icon;
+  QDirIterator files(QStringLiteral(":/meltsim/icons"), QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString file = files.next();
+    if (file.endsWith(QStringLiteral("/meltsim.png")) ||
+        file.endsWith(QStringLiteral("/meltsim.svg")))
+      icon.addFile(file);
+  }
+  if (icon.availableSizes().isEmpty()) icon = PaintedIcon(PaintScrewIcon);
+  return icon;
+}
 
 QFont WindowFont(int pixelSize) {
   QFont font(QStringLiteral("DejaVu Sans"));

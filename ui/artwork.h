@@ -18,6 +18,10 @@ QIcon CheckMarkIcon();
 // A door standing open, the picture of the Close button.
 QIcon DoorIcon();
 
+// The application's icon: the drawn icon of the packaging (built in from
+// data/icons when the build found it), else a screw drawn here.
+QIcon AppIcon();
+
 // The single-screw extruder: hopper with a feed arrow, screw in a barrel
 // with heater bands, die with an output arrow. `size` is in logical pixels;
 // the pixmap carries `devicePixelRatio` so it is drawn at full resolution.

@@ -1,17 +1,27 @@
 // meltsim: the desktop window of the extruder melting simulation.
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
+#include "io/data_file.h"
+#include "io/polymer_file.h"
 #include "model/version.h"
+#include "ui/artwork.h"
 #include "ui/main_window.h"
+#include "ui/results_view.h"
+#include "ui/viscosity_fit_dialog.h"
 
 namespace {
 
@@ -38,6 +48,82 @@ void WaitForDirectoryTree(meltsim::TMF_Tad& window) {
   loop.exec();
 }
 
+// Answers the window's dialogs on the terminal, for a run without a window.
+class ConsoleDialogs : public meltsim::WindowDialogs {
+ public:
+  void ShowMessage(const QString& text) override {
+    std::fprintf(stderr, "meltsim: %s\n", qPrintable(text));
+  }
+  std::optional<QString> ChooseDataFile(const QString&) override { return std::nullopt; }
+  void ShowFinishDialog() override {}
+  bool RunDialog(QDialog&) override { return false; }
+};
+
+bool SavePng(const QPixmap& shot, const QString& fileName) {
+  if (shot.isNull() || !shot.save(fileName, "PNG")) {
+    std::fprintf(stderr, "meltsim: can not write screenshot %s\n", qPrintable(fileName));
+    return false;
+  }
+  return true;
+}
+
+// Lets a shown dialog lay itself out and paint, then saves it and closes it.
+void GrabDialog(QDialog& dialog, const QString& fileName, bool& saved) {
+  QTimer::singleShot(300, &dialog, [&dialog, &fileName, &saved] {
+    saved = SavePng(dialog.grab(), fileName);
+    dialog.reject();
+  });
+}
+
+// The screenshots of the documentation: `view` is "inputs" (the window as
+// it opens), "results" (after GO), "failed" (a run that fails part way:
+// RPM 50 with the written series), "polymer" (the polymer dialog) or
+// "fit:FILE.csv" (the fit dialog with those measurements).
+class ScreenshotDialogs : public ConsoleDialogs {
+ public:
+  ScreenshotDialogs(QString fileName, QString view)
+      : fileName_(std::move(fileName)), view_(std::move(view)) {}
+  bool RunDialog(QDialog& dialog) override {
+    dialog.setAttribute(Qt::WA_DontShowOnScreen);
+    if (auto* fit = qobject_cast<meltsim::ViscosityFitDialog*>(&dialog))
+      fit->LoadMeasurements(view_.mid(4));
+    GrabDialog(dialog, fileName_, saved);
+    dialog.exec();
+    return false;
+  }
+  bool saved = false;
+
+ private:
+  QString fileName_, view_;
+};
+
+int SaveView(const QString& fileName, const QString& view, QSize size) {
+  ScreenshotDialogs dialogs(fileName, view);
+  meltsim::TMF_Tad window(&dialogs);
+  if (size.isValid()) window.resize(size.expandedTo(window.minimumSize()));
+  QTemporaryDir scratch;
+  if (view == QStringLiteral("results") || view == QStringLiteral("failed")) {
+    if (!scratch.isValid() || !window.OpenDirectory(scratch.path())) return 1;
+    if (view == QStringLiteral("failed")) {
+      window.findChild<QLineEdit*>(QStringLiteral("Edit10"))->setText(QStringLiteral("50.0"));
+      window.SeriesChoice()->setCurrentText(QStringLiteral("written"));
+    }
+    window.BitBtn1Click();
+  }
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  window.show();
+  WaitForDirectoryTree(window);
+  if (view == QStringLiteral("polymer")) {
+    window.PolymerBtnClick();
+    return dialogs.saved ? 0 : 1;
+  }
+  if (view.startsWith(QStringLiteral("fit:"))) {
+    window.FitViscosityClick();
+    return dialogs.saved ? 0 : 1;
+  }
+  return SavePng(window.grab(), fileName) ? 0 : 1;
+}
+
 int SaveScreenshot(meltsim::TMF_Tad& window, const QString& fileName) {
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.show();
@@ -50,11 +136,48 @@ int SaveScreenshot(meltsim::TMF_Tad& window, const QString& fileName) {
   return 0;
 }
 
+// --report FILE.pdf [DATAFILE]: the default inputs, or all 31 values of the
+// data file (its polymer lines as the polymer, named after the file), run
+// in a scratch folder and reported as the window's Save Report writes it.
+int SaveReport(const QString& pdf, const QString& dataFile) {
+  ConsoleDialogs dialogs;
+  meltsim::TMF_Tad window(&dialogs);
+  const QString target = QFileInfo(pdf).absoluteFilePath();
+  if (!dataFile.isEmpty()) {
+    const meltsim::DataFileResult data =
+        meltsim::ReadDataFile(QFile::encodeName(dataFile).toStdString());
+    if (!data.ok) {
+      dialogs.ShowMessage(QString::fromStdString(data.message));
+      return 1;
+    }
+    for (int k = 0; k < meltsim::kFieldCount; ++k) {
+      auto* edit = window.findChild<QLineEdit*>(QString::fromLatin1(meltsim::kFields[k].editName));
+      if (edit->isEnabled()) edit->setText(QString::fromStdString(data.values[k]));
+    }
+    const meltsim::Polymer polymer =
+        meltsim::PolymerOfFields(data.values, QFileInfo(dataFile).completeBaseName().toStdString());
+    if (!meltsim::HasDefaultValues(polymer)) window.SetPolymer(polymer);
+  }
+  QTemporaryDir scratch;
+  if (!scratch.isValid() || !window.OpenDirectory(scratch.path())) {
+    dialogs.ShowMessage(QStringLiteral("can not make a scratch folder for the run"));
+    return 1;
+  }
+  window.BitBtn1Click();
+  if (!window.Results()->CurrentAccount()) return 1;  // the inputs were refused
+  const QString error = window.Results()->WriteReport(target);
+  if (!error.isEmpty()) {
+    dialogs.ShowMessage(error);
+    return 1;
+  }
+  return 0;
+}
+
 bool NeedsNoDisplay(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const QByteArray arg(argv[i]);
-    if (arg.startsWith("--screenshot") || arg == "--help" || arg == "-h" || arg == "--help-all" ||
-        arg == "--version" || arg == "-v")
+    if (arg.startsWith("--screenshot") || arg.startsWith("--report") || arg == "--help" ||
+        arg == "-h" || arg == "--help-all" || arg == "--version" || arg == "-v")
       return true;
   }
   return false;
@@ -81,12 +204,45 @@ int main(int argc, char** argv) {
       QStringLiteral("screenshot"),
       QStringLiteral("Render the main window to <file> (PNG) and exit."), QStringLiteral("file"));
   parser.addOption(screenshot);
+  const QCommandLineOption report(
+      QStringLiteral("report"),
+      QStringLiteral("Run the default inputs (or those of [DATAFILE]) and write the PDF report "
+                     "to <file>, then exit."),
+      QStringLiteral("file"));
+  parser.addOption(report);
+  const QCommandLineOption view(
+      QStringLiteral("view"),
+      QStringLiteral("With --screenshot: what to show, inputs (the default), results, failed, "
+                     "polymer or fit:<measurements.csv>."),
+      QStringLiteral("view"), QStringLiteral("inputs"));
+  parser.addOption(view);
+  const QCommandLineOption size(
+      QStringLiteral("size"),
+      QStringLiteral(
+          "With --screenshot and --view: the window's size, WIDTHxHEIGHT, e.g. 1366x700."),
+      QStringLiteral("size"));
+  parser.addOption(size);
+  parser.addPositionalArgument(QStringLiteral("DATAFILE"),
+                               QStringLiteral("With --report: the data file of the run."),
+                               QStringLiteral("[DATAFILE]"));
   parser.process(app);
+  QApplication::setWindowIcon(meltsim::AppIcon());
 
+  if (parser.isSet(report)) {
+    const QStringList rest = parser.positionalArguments();
+    return SaveReport(parser.value(report), rest.isEmpty() ? QString() : rest.front());
+  }
+  if (parser.isSet(screenshot) && (parser.isSet(view) || parser.isSet(size))) {
+    const QStringList wh = parser.value(size).split(QLatin1Char('x'));
+    const QSize windowSize = wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+    return SaveView(parser.value(screenshot), parser.value(view), windowSize);
+  }
   meltsim::TMF_Tad window;
   if (parser.isSet(screenshot)) return SaveScreenshot(window, parser.value(screenshot));
 
   if (const QScreen* screen = window.screen()) {
+    // Never larger than the screen leaves free (a laptop, a scale of 2).
+    window.resize(window.size().boundedTo(screen->availableGeometry().size() - QSize(0, 32)));
     window.move(screen->availableGeometry().center() - window.rect().center());
   }
   window.show();

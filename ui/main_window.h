@@ -9,10 +9,15 @@
 #include <array>
 #include <memory>
 
+#include "io/polymer_file.h"
 #include "model/input_data.h"
+#include "model/run_options.h"
+#include "runner/viscosity_view.h"
 #include "ui/window_dialogs.h"
 
+class QComboBox;
 class QFileSystemModel;
+class QMenuBar;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -41,6 +46,18 @@ class TMF_Tad : public QWidget {
   QFileSystemModel* DirectoryModel() const { return directoryModel_; }
   QTabWidget* Tabs() const { return tabs_; }
   ResultsView* Results() const { return results_; }
+  QComboBox* SeriesChoice() const { return seriesCombo_; }
+  SeriesMode ChosenSeriesMode() const;
+  // The polymer the fixed fields hold, with its name.
+  const Polymer& CurrentPolymer() const { return polymer_; }
+  // Puts a polymer's 13 values into the fixed fields (which stay disabled).
+  void SetPolymer(const Polymer& polymer);
+  // The field marked red by the last refused input, or -1.
+  int MarkedField() const { return markedField_; }
+  // Where the run uses the viscosity: the fields' inputs and the last run.
+  ViscosityUse CurrentViscosityUse() const;
+  // The note under the fields (Read Data File's polymer lines, a refused polymer value).
+  QString NoticeText() const;
 
  public slots:
   // GO: runs one calculation from the field texts to the result file.
@@ -54,6 +71,12 @@ class TMF_Tad : public QWidget {
   bool OpenDirectory(const QString& path);
   // Re-reads the files of the current directory into the file list.
   void RefreshFileList();
+  // Polymer...: the dialog of the 13 polymer values.
+  void PolymerBtnClick();
+  // Fit Viscosity...: the fit dialog alone; its coefficients go into the polymer.
+  void FitViscosityClick();
+  void ShowModelHelp();
+  void ShowAbout();
 
  private:
   QWidget* BuildInputsPage();
@@ -63,7 +86,13 @@ class TMF_Tad : public QWidget {
   QWidget* BuildPicture();
   QWidget* BuildBrowser();
   QWidget* BuildFieldPanel(int field, QWidget* parent);
+  QWidget* BuildPolymerRow();
+  QWidget* BuildBottomBar();
+  QMenuBar* BuildMenus();
   void BuildButtons();
+  void MarkField(int field);
+  void ClearMark();
+  void ShowPolymerName();
   void SetTabOrder();
   void ShowDirectoryInTree();
   void FillFieldsFromData(const FieldTexts& values);
@@ -77,6 +106,13 @@ class TMF_Tad : public QWidget {
   QPushButton* closeButton_ = nullptr;
   QPushButton* readDataButton_ = nullptr;
   QPushButton* saveDataButton_ = nullptr;
+  QPushButton* polymerButton_ = nullptr;
+  QComboBox* seriesCombo_ = nullptr;
+  QLabel* polymerLabel_ = nullptr;
+  QLabel* noticeLabel_ = nullptr;
+  QLabel* resultPathLabel_ = nullptr;
+  Polymer polymer_;
+  int markedField_ = -1;
   QTabWidget* tabs_ = nullptr;
   ResultsView* results_ = nullptr;
   QFileSystemModel* directoryModel_ = nullptr;

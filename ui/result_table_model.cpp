@@ -1,5 +1,7 @@
 #include "ui/result_table_model.h"
 
+#include "model/field_help.h"
+
 namespace meltsim {
 
 ResultTableModel::ResultTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -35,10 +37,21 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Vertical) return section + 1;  // the step number
+  if (orientation == Qt::Vertical) {
+    if (role == Qt::DisplayRole) return section + 1;  // the step number
+    return {};
+  }
   if (section < 0 || section >= kResultColumnCount) return {};
-  return QString::fromLatin1(kResultColumns[section].head);
+  const ColumnHelp& help = kColumnHelp[static_cast<std::size_t>(section)];
+  switch (role) {
+    case Qt::DisplayRole:  // the head over its unit: "FLIGHT" / "(turns)"
+      return QString::fromUtf8(help.head) + QStringLiteral("\n(") + QString::fromUtf8(help.unit) +
+             QLatin1Char(')');
+    case Qt::ToolTipRole:
+      return QString::fromUtf8(help.meaning);
+    default:
+      return {};
+  }
 }
 
 }  // namespace meltsim

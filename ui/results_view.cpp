@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +14,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <functional>
@@ -22,8 +25,13 @@
 #include <utility>
 
 #include "io/data_file_writer.h"
+#include "io/input_section_file.h"
 #include "io/result_file_reader.h"
+#include "io/table_csv.h"
+#include "model/version.h"
 #include "plot/melting_plot.h"
+#include "plot/report_pdf.h"
+#include "runner/report_content.h"
 #include "ui/result_table_model.h"
 
 namespace meltsim {
@@ -32,6 +40,7 @@ namespace {
 
 const QColor kMaroon(128, 0, 0);
 const QColor kErrorRed(200, 0, 0);
+constexpr qint64 kMaxResultFileBytes = qint64{64} << 20;  // as the result file reader allows
 constexpr int kLabelColumn = 40;  // width of the input names in the summary panel
 
 // A table whose Ctrl+C (or the platform's copy key) copies the selection.
@@ -94,6 +103,16 @@ ResultsView::ResultsView(WindowDialogs& dialogs, QWidget* parent)
   endLabel_->setFont(endFont);
   referenceLabel_ = new QLabel(this);
   referenceLabel_->setObjectName(QStringLiteral("ReferenceLabel"));
+  sourceLabel_->setWordWrap(true);
+  // The run's warnings: suspect results that are shown here, not in boxes.
+  banner_ = new QLabel(this);
+  banner_->setObjectName(QStringLiteral("WarningsBanner"));
+  banner_->setWordWrap(true);
+  banner_->setTextFormat(Qt::PlainText);
+  banner_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  banner_->setStyleSheet(QStringLiteral(
+      "QLabel { background: #fff3c4; color: #5a3d00; border: 1px solid #d9b44a; padding: 3px; }"));
+  banner_->hide();
 
   summary_ = new QPlainTextEdit(this);
   summary_->setObjectName(QStringLiteral("SummaryText"));
@@ -102,26 +121,40 @@ ResultsView::ResultsView(WindowDialogs& dialogs, QWidget* parent)
   summary_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   summary_->setMinimumSize(160, 80);
 
+  // The plots on one page, the table beside the summary on the other, each
+  // with the whole height; the tab scrolls in a window too small for them.
   auto* bottom = new QSplitter(Qt::Horizontal, this);
+  bottom->setObjectName(QStringLiteral("TableAndSummary"));
   bottom->addWidget(BuildTable());
   bottom->addWidget(summary_);
   bottom->setStretchFactor(0, 3);
   bottom->setStretchFactor(1, 2);
-  auto* split = new QSplitter(Qt::Vertical, this);
-  split->addWidget(plot_);
-  split->addWidget(bottom);
-  split->setStretchFactor(0, 3);
-  split->setStretchFactor(1, 2);
-  split->setChildrenCollapsible(false);
+  bottom->setChildrenCollapsible(false);
+  auto* pages = new QTabWidget(this);
+  pages->setObjectName(QStringLiteral("ResultPages"));
+  pages->addTab(plot_, QStringLiteral("Plots"));
+  pages->addTab(bottom, QStringLiteral("Table and Summary"));
+  pages->setFocusPolicy(Qt::NoFocus);
 
   auto* heads = new QHBoxLayout;
   heads->addWidget(sourceLabel_, 1);
   heads->addWidget(referenceLabel_);
-  auto* layout = new QVBoxLayout(this);
+  auto* content = new QWidget(this);
+  auto* layout = new QVBoxLayout(content);
   layout->addWidget(BuildToolbar());
   layout->addLayout(heads);
   layout->addWidget(endLabel_);
-  layout->addWidget(split, 1);
+  layout->addWidget(banner_);
+  layout->addWidget(pages, 1);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ResultsScroll"));
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll);
 
   sourceLabel_->setText(
       QStringLiteral("No results yet: press GO on the Inputs tab, or open a result file."));
@@ -141,6 +174,15 @@ QWidget* ResultsView::BuildToolbar() {
       ToolButton(QStringLiteral("Copy Inputs to Fields"), QStringLiteral("UseInputsBtn"), bar);
   useInputsButton_->setToolTip(
       QStringLiteral("Put the opened file's inputs into the editable fields of the Inputs tab"));
+  reportButton_ =
+      ToolButton(QStringLiteral("Save Report..."), QStringLiteral("SaveReportBtn"), bar);
+  reportButton_->setToolTip(QStringLiteral(
+      "A PDF of the run: inputs, summary, warnings, the four plots and the step table (Ctrl+P)"));
+  tableButton_ = ToolButton(QStringLiteral("Save Table..."), QStringLiteral("SaveTableBtn"), bar);
+  tableButton_->setToolTip(QStringLiteral("The step table as CSV, heads with units"));
+  openButton_->setToolTip(QStringLiteral("Show a result file written earlier (Ctrl+Shift+O)"));
+  connect(reportButton_, &QPushButton::clicked, this, &ResultsView::SaveReport);
+  connect(tableButton_, &QPushButton::clicked, this, &ResultsView::SaveTable);
   connect(openButton_, &QPushButton::clicked, this, &ResultsView::OpenResultFile);
   connect(keepButton_, &QPushButton::clicked, this, &ResultsView::KeepAsReference);
   connect(clearButton_, &QPushButton::clicked, this, &ResultsView::ClearReference);
@@ -150,8 +192,11 @@ QWidget* ResultsView::BuildToolbar() {
   });
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
-  for (QPushButton* b : {openButton_, keepButton_, clearButton_, saveButton_, useInputsButton_})
+  for (QPushButton* b : {openButton_, keepButton_, clearButton_, saveButton_, reportButton_,
+                         tableButton_, useInputsButton_}) {
+    b->setFocusPolicy(Qt::ClickFocus);
     row->addWidget(b);
+  }
   row->addStretch(1);
   return bar;
 }
@@ -171,19 +216,39 @@ QWidget* ResultsView::BuildTable() {
   table_->setMinimumSize(200, 80);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
   return table_;
 }
 
 void ResultsView::ShowResults(const RunResults& results, bool fromFile) {
+  ShowAccount(AccountOfFile(results, false), fromFile, polymerName_);
+}
+
+void ResultsView::ShowAccount(const RunAccount& account, bool fromFile,
+                              const QString& polymerName) {
+  account_ = account;
+  polymerName_ = polymerName;
+  const RunResults& results = account.results;
   current_ = results;
   currentFromFile_ = fromFile;
   model_->SetRows(results.contents.rows);
   plot_->ShowResults(results);
-  const QString title = QFile::decodeName(results.title.c_str());
+  // The full path, so that the file can be found again.
+  const QString title = QFileInfo(QFile::decodeName(results.title.c_str())).absoluteFilePath();
   sourceLabel_->setText(fromFile ? QStringLiteral("Result file: ") + title
                                  : QStringLiteral("Run: ") + title);
   ShowSummary(results);
+  endLabel_->setText(QString::fromStdString(AccountHeadline(account)));
+  ShowBanner(account);
   UpdateButtons();
+}
+
+void ResultsView::ShowBanner(const RunAccount& account) {
+  QStringList lines;
+  for (const std::string& warning : account.warnings)
+    lines << QStringLiteral("\u26a0 ") + QString::fromStdString(warning);
+  banner_->setText(lines.join(QLatin1Char('\n')));
+  banner_->setVisible(!lines.isEmpty());
 }
 
 void ResultsView::ShowSummary(const RunResults& results) {
@@ -192,7 +257,7 @@ void ResultsView::ShowSummary(const RunResults& results) {
   palette.setColor(QPalette::WindowText, results.failed ? kErrorRed : kMaroon);
   endLabel_->setPalette(palette);
   QString text;
-  if (!results.failed) {
+  if (!results.failed && !results.contents.summaryLines.front().empty()) {
     for (const std::string& line : results.contents.summaryLines)
       text += QString::fromStdString(line) + QLatin1Char('\n');
     text += QLatin1Char('\n');
@@ -204,6 +269,8 @@ void ResultsView::ShowSummary(const RunResults& results) {
 void ResultsView::UpdateButtons() {
   const bool hasRows = current_ && !current_->failed && !current_->contents.rows.empty();
   keepButton_->setEnabled(hasRows);
+  reportButton_->setEnabled(account_.has_value());
+  tableButton_->setEnabled(current_ && !current_->contents.rows.empty());
   clearButton_->setEnabled(plot_->HasReference());
   saveButton_->setEnabled(plot_->HasCurrent() || plot_->HasReference());
   useInputsButton_->setEnabled(current_ && currentFromFile_);
@@ -217,11 +284,69 @@ void ResultsView::OpenResultFile() {
   const QString path = QFileInfo(*chosen).absoluteFilePath();
   const std::string name = QFile::encodeName(path).toStdString();
   const ResultFileRead read = ReadResultFile(name);
-  if (!read.ok) {
-    dialogs_.ShowMessage(QFile::decodeName(read.message.c_str()));
+  if (read.ok) {
+    ShowAccount(AccountOfFile(ResultsOfFile(read.contents, name), false), true,
+                QStringLiteral("as in the file"));
     return;
   }
-  ShowResults(ResultsOfFile(read.contents, name), true);
+  // A run whose calculation failed leaves a file with its input section only.
+  QFile file(path);
+  if (file.size() < kMaxResultFileBytes && file.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = file.readAll();
+    const InputSectionRead inputs =
+        ParseInputSectionOnly(std::string_view(bytes.constData(), bytes.size()), name);
+    if (inputs.ok) {
+      RunResults results;
+      results.title = name;
+      results.contents = inputs.contents;
+      ShowAccount(AccountOfFile(results, true), true, QStringLiteral("as in the file"));
+      return;
+    }
+  }
+  dialogs_.ShowMessage(QFile::decodeName(read.message.c_str()));
+}
+
+std::optional<QString> ResultsView::ChooseNewFile(const QString& caption, const QString& filter,
+                                                  const QString& suffix) {
+  const std::optional<QString> chosen =
+      dialogs_.ChooseSaveFile(caption, QDir::currentPath(), filter);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  QString path = QFileInfo(*chosen).absoluteFilePath();
+  if (QFileInfo(path).suffix().isEmpty()) path += suffix;
+  if (QFileInfo::exists(path) &&
+      !dialogs_.AskQuestion(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                .arg(QFileInfo(path).fileName())))
+    return std::nullopt;
+  return path;
+}
+
+QString ResultsView::WriteReport(const QString& path) const {
+  if (!account_) return QStringLiteral("There is no run to report yet: press GO first.");
+  const QString made = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
+                       QStringLiteral(", meltsim ") + QString::fromLatin1(kVersion);
+  const ReportContent report = ReportOf(*account_, polymerName_.toStdString(), made.toStdString());
+  return WriteReportPdf(path, report, account_->results);
+}
+
+void ResultsView::SaveReport() {
+  if (!account_) return;
+  const std::optional<QString> path = ChooseNewFile(
+      QStringLiteral("Save Report"), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"));
+  if (!path) return;
+  const QString error = WriteReport(*path);
+  if (!error.isEmpty()) dialogs_.ShowMessage(error);
+  emit filesChanged();
+}
+
+void ResultsView::SaveTable() {
+  if (!current_ || current_->contents.rows.empty()) return;
+  const std::optional<QString> path = ChooseNewFile(
+      QStringLiteral("Save Table"), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"));
+  if (!path) return;
+  const std::string error =
+      WriteTableCsv(QFile::encodeName(*path).toStdString(), current_->contents.rows);
+  if (!error.empty()) dialogs_.ShowMessage(QString::fromLocal8Bit(error.c_str()));
+  emit filesChanged();
 }
 
 void ResultsView::KeepAsReference() {
@@ -266,7 +391,10 @@ QString ResultsView::SelectionText() const {
   QStringList lines;
   if (static_cast<int>(rows.size()) == sorted_->rowCount()) {
     QStringList heads;
-    for (int column : columns) heads << sorted_->headerData(column, Qt::Horizontal).toString();
+    for (int column : columns)
+      heads << sorted_->headerData(column, Qt::Horizontal)
+                   .toString()
+                   .replace(QLatin1Char('\n'), QLatin1Char(' '));
     lines << heads.join(QLatin1Char('\t'));
   }
   const QItemSelectionModel* selection = table_->selectionModel();

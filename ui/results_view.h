@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "model/input_data.h"
+#include "runner/run_account.h"
 #include "runner/run_results.h"
 #include "ui/window_dialogs.h"
 
@@ -31,7 +32,12 @@ class ResultsView : public QWidget {
   // Shows `results` as the current run; a kept reference stays in the plots.
   // `fromFile` says they were read from a result file rather than computed.
   void ShowResults(const RunResults& results, bool fromFile = false);
+  // Shows a run with its warnings, or a failed run with the rows it
+  // recorded and where it failed. `polymerName` names the run's polymer in
+  // the report.
+  void ShowAccount(const RunAccount& account, bool fromFile, const QString& polymerName);
   const std::optional<RunResults>& Current() const { return current_; }
+  const std::optional<RunAccount>& CurrentAccount() const { return account_; }
   MeltingPlot* Plot() const { return plot_; }
   QTableView* Table() const { return table_; }
 
@@ -45,6 +51,11 @@ class ResultsView : public QWidget {
   void ClearReference();
   void SavePlots();
   void CopySelection();
+  // Save Report: the PDF of the shown run. Save Table: its step table as CSV.
+  void SaveReport();
+  void SaveTable();
+  // Writes the report of the shown run; the error text, empty when written.
+  QString WriteReport(const QString& path) const;
 
  signals:
   // "Copy Inputs to Fields" for a result file: its 31 value texts.
@@ -57,9 +68,14 @@ class ResultsView : public QWidget {
   QWidget* BuildTable();
   void UpdateButtons();
   void ShowSummary(const RunResults& results);
+  void ShowBanner(const RunAccount& account);
+  std::optional<QString> ChooseNewFile(const QString& caption, const QString& filter,
+                                       const QString& suffix);
 
   WindowDialogs& dialogs_;
   std::optional<RunResults> current_;
+  std::optional<RunAccount> account_;
+  QString polymerName_;
   bool currentFromFile_ = false;
   QString referenceTitle_;
   MeltingPlot* plot_ = nullptr;
@@ -69,12 +85,15 @@ class ResultsView : public QWidget {
   QLabel* sourceLabel_ = nullptr;
   QLabel* endLabel_ = nullptr;
   QLabel* referenceLabel_ = nullptr;
+  QLabel* banner_ = nullptr;
   QPlainTextEdit* summary_ = nullptr;
   QPushButton* openButton_ = nullptr;
   QPushButton* keepButton_ = nullptr;
   QPushButton* clearButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* useInputsButton_ = nullptr;
+  QPushButton* reportButton_ = nullptr;
+  QPushButton* tableButton_ = nullptr;
 };
 
 }  // namespace meltsim

@@ -1,8 +1,10 @@
 #include "ui/window_dialogs.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "ui/finish_form.h"
 
@@ -51,6 +53,20 @@ bool QtWindowDialogs::AskQuestion(const QString& text) {
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+bool WindowDialogs::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void DeferredMessageSink::ShowAllBut(const std::vector<std::string>& warnings) {
+  std::vector<std::string> shown = std::move(kept_);
+  kept_.clear();
+  // The warnings are the last messages of the calculation: skip their
+  // occurrences from the end.
+  for (const std::string& warning : warnings) {
+    const auto found = std::find(shown.rbegin(), shown.rend(), warning);
+    if (found != shown.rend()) shown.erase(std::next(found).base());
+  }
+  for (const std::string& text : shown) dialogs_.ShowMessage(QString::fromStdString(text));
 }
 
 void DialogMessageSink::Display(const std::string& text) {

@@ -4,9 +4,12 @@
 
 #include <QString>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "model/messages.h"
 
+class QDialog;
 class QWidget;
 
 namespace meltsim {
@@ -38,6 +41,9 @@ class WindowDialogs {
   // A question with the buttons Yes and No; true for Yes. Dialogs that
   // cannot ask answer No, so nothing is replaced unasked.
   virtual bool AskQuestion(const QString& /*text*/) { return false; }
+  // Runs a dialog of the window (polymer, viscosity fit, help, about)
+  // modally; true when it was accepted. Tests answer it without blocking.
+  virtual bool RunDialog(QDialog& dialog);
 };
 
 // The real dialogs: QMessageBox, QFileDialog and the finish dialog, which is
@@ -69,6 +75,25 @@ class DialogMessageSink : public MessageSink {
 
  private:
   WindowDialogs& dialogs_;
+};
+
+// The run command's messages kept until the run has ended, then shown as
+// message boxes in their order, except the run's warnings, which the
+// Results tab shows in its banner instead. The run command shows the
+// warnings through its sink too, after the calculation's notices; once it
+// has returned, RunOutcome::warnings says which messages they were.
+class DeferredMessageSink : public MessageSink {
+ public:
+  explicit DeferredMessageSink(WindowDialogs& dialogs) : dialogs_(dialogs) {}
+  // Shows the kept messages but one occurrence of each of `warnings`.
+  void ShowAllBut(const std::vector<std::string>& warnings);
+
+ protected:
+  void Display(const std::string& text) override { kept_.push_back(text); }
+
+ private:
+  WindowDialogs& dialogs_;
+  std::vector<std::string> kept_;
 };
 
 }  // namespace meltsim

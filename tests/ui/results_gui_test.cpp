@@ -124,7 +124,8 @@ TEST_F(ResultsTest, GoShowsTheRunsTableSummaryAndCurvesAfterTheFinishDialog) {
   ASSERT_EQ(file.contents.rows.size(), 96u);
   ASSERT_EQ(Table()->rowCount(), 96);
   ASSERT_EQ(Table()->columnCount(), kResultColumnCount);
-  EXPECT_EQ(Table()->headerData(10, Qt::Horizontal).toString(), QStringLiteral("POWER VIS"));
+  // The head over its unit (kW: the power columns of the results section).
+  EXPECT_EQ(Table()->headerData(10, Qt::Horizontal).toString(), QStringLiteral("POWER VIS\n(kW)"));
   for (int row : {0, 47, 95}) {
     for (int column = 0; column < kResultColumnCount; ++column)
       EXPECT_EQ(Cell(row, column).toStdString(), file.contents.rows[row].cells[column]);
@@ -163,7 +164,10 @@ TEST_F(ResultsTest, AFailedRunShowsItsErrorInTheResultsTabWithoutSwitching) {
   Click("BitBtn1");
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(window_->Tabs()->currentIndex(), 0);
-  EXPECT_EQ(Label("EndLabel"), dialogs_.messages.front());
+  // Where it failed, then the calculation's message, then how many rows it reached.
+  EXPECT_TRUE(Label("EndLabel").startsWith(QStringLiteral("Calculation failed at step 1 (FLIGHT")));
+  EXPECT_TRUE(Label("EndLabel").contains(dialogs_.messages.front()));
+  EXPECT_TRUE(Label("EndLabel").endsWith(QStringLiteral("no step was recorded before.")));
   EXPECT_EQ(Table()->rowCount(), 0);
   EXPECT_FALSE(Enabled("KeepReferenceBtn"));
 }
@@ -258,9 +262,10 @@ TEST_F(ResultsTest, TableSortsByNumberAndCopiesTheSelectionAsTabSeparatedText) {
   QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
   const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
   ASSERT_EQ(lines.size(), 96 + 2);  // heads, 96 rows, the empty piece after the last line end
-  EXPECT_EQ(lines[0],
-            QStringLiteral(
-                "FLIGHT\tDEPTH\tX/W\tQS/QT\tTB\tT121\tTAV\tFILM\t1/PSAI\tPOWER TOT\tPOWER VIS"));
+  EXPECT_EQ(
+      lines[0],
+      QStringLiteral("FLIGHT (turns)\tDEPTH (cm)\tX/W (-)\tQS/QT (-)\tTB (\u2103)\tT121 (\u2103)\t"
+                     "TAV (\u2103)\tFILM (cm)\t1/PSAI (-)\tPOWER TOT (kW)\tPOWER VIS (kW)"));
   EXPECT_EQ(lines[96].split(QLatin1Char('\t')).size(), kResultColumnCount);
 }
 

@@ -1,0 +1,70 @@
+#include "io/input_section_file.h"
+
+#include <vector>
+
+#include "io/data_file.h"
+#include "io/number_text.h"
+#include "io/result_file.h"
+
+namespace meltsim {
+
+namespace {
+
+constexpr std::size_t kMainGroupFields =
+    28;  // value lines 1..28, then a blank and a separator line
+constexpr std::size_t kSectionLines = 35;
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    bytes.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+bool Blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
+
+InputSectionRead Refused(const std::string& name) {
+  InputSectionRead read;
+  read.message = name + " is not an input section";
+  return read;
+}
+
+}  // namespace
+
+InputSectionRead ParseInputSectionOnly(std::string_view bytes, const std::string& name) {
+  const std::vector<std::string_view> lines = SplitLines(bytes);
+  if (lines.size() < kSectionLines - 2) return Refused(name);
+  for (std::size_t i = kSectionLines - 2; i < lines.size(); ++i) {
+    if (!Blank(lines[i])) return Refused(name);
+  }
+  // The 31 value lines without the blank and the separator line form a data file.
+  std::string values;
+  for (std::size_t i = 0; i < kSectionLines - 4; ++i) {
+    const std::size_t line = i < kMainGroupFields ? i : i + 2;
+    values += std::string(lines[line]) + "\n";
+  }
+  const DataFileResult data = ParseDataFile(values, name);
+  if (!data.ok || !Blank(lines[kMainGroupFields])) return Refused(name);
+  InputSectionRead read;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const std::optional<double> value = ConvertNumber(data.values[static_cast<std::size_t>(k)]);
+    if (!value) return Refused(name);
+    read.contents.inputs.*kFields[static_cast<std::size_t>(k)].member = *value;
+  }
+  read.contents.inputs.SaveFileName = name;
+  // Only the writer's own layout counts: the same inputs give the same bytes.
+  if (InputSectionText(read.contents.inputs) !=
+      bytes.substr(0, InputSectionText(read.contents.inputs).size()))
+    return Refused(name);
+  read.contents.inputTexts = data.values;
+  read.ok = true;
+  return read;
+}
+
+}  // namespace meltsim

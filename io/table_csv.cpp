@@ -1,0 +1,35 @@
+#include "io/table_csv.h"
+
+#include "io/result_file.h"
+#include "model/field_help.h"
+
+namespace meltsim {
+
+std::string TableCsvText(const std::vector<ResultRow>& rows) {
+  std::string text;
+  for (int c = 0; c < kResultColumnCount; ++c) {
+    if (c > 0) text += ',';
+    text += ColumnHeadWithUnit(c, "deg C");
+  }
+  text += '\n';
+  for (const ResultRow& row : rows) {
+    for (int c = 0; c < kResultColumnCount; ++c) {
+      if (c > 0) text += ',';
+      text += row.cells[static_cast<std::size_t>(c)];
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows) {
+  const std::string failed = "Table file " + path + " can not be written";
+  try {
+    if (!WriteFileBytes(path, TableCsvText(rows), false)) return failed;
+  } catch (const FileWriteError&) {
+    return failed;
+  }
+  return "";
+}
+
+}  // namespace meltsim

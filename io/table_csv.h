@@ -1,0 +1,20 @@
+// The step table of the Results tab as a CSV file for a spreadsheet: the
+// column heads with their units, then the cells exactly as the result file
+// prints them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "io/result_file_reader.h"
+
+namespace meltsim {
+
+// A header row "FLIGHT (turns),DEPTH (cm),...,POWER VIS (kW)" (the degree
+// sign as "deg C"), one row per table row, LF line ends.
+std::string TableCsvText(const std::vector<ResultRow>& rows);
+
+// Writes TableCsvText to `path`; the message to show, or an empty text.
+std::string WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows);
+
+}  // namespace meltsim

@@ -1,0 +1,127 @@
+// The window's toolkit-free files: the polymer file, the field an input
+// message names, a result file holding only its input section, the table CSV.
+#include <gtest/gtest.h>
+
+#include "io/field_check.h"
+#include "io/input_reading.h"
+#include "io/input_section_file.h"
+#include "io/number_text.h"
+#include "io/polymer_file.h"
+#include "io/result_file.h"
+#include "io/table_csv.h"
+
+namespace meltsim {
+namespace {
+
+TEST(PolymerFile, DefaultsAreTheFixedFieldsOfTheInputTable) {
+  const Polymer polymer = DefaultPolymer();
+  EXPECT_EQ(polymer.texts.front(), "7.442");  // A0, line 15 of the input table
+  EXPECT_EQ(polymer.texts.back(), "265.0");   // TM, line 27
+  EXPECT_TRUE(HasDefaultValues(polymer));
+  EXPECT_FALSE(CheckPolymer(polymer).has_value());
+  FieldTexts texts = DefaultFieldTexts();
+  texts[20] = "0.9";  // RHOS
+  EXPECT_FALSE(HasDefaultValues(PolymerOfFields(texts, "x")));
+  FieldTexts back = DefaultFieldTexts();
+  PutPolymer(PolymerOfFields(texts, "x"), back);
+  EXPECT_EQ(back, texts);
+}
+
+TEST(PolymerFile, TextRoundTripsNameAndValues) {
+  Polymer polymer = DefaultPolymer();
+  polymer.name = "PP homopolymer, MFI 12";
+  polymer.texts[0] = "7.6";
+  polymer.texts[12] = "165.0";
+  const std::string text = PolymerFileText(polymer);
+  // The name line, then the 13 labelled lines of the input section.
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "Polymer = PP homopolymer, MFI 12");
+  EXPECT_NE(text.find("Melting Point                      (\x81\x8E) =  165.0\r\n"),
+            std::string::npos);
+  const PolymerFileRead read = ParsePolymerFile(text, "pp.txt");
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_FALSE(read.fromDataFile);
+  EXPECT_EQ(read.polymer.name, polymer.name);
+  EXPECT_EQ(read.polymer.texts, polymer.texts);
+}
+
+TEST(PolymerFile, DataFilesGiveTheirLines15To27AndBadFilesNameTheLine) {
+  std::string data;
+  for (int k = 1; k <= 31; ++k) data += "v = " + std::to_string(k) + ".5 unit\n";
+  const PolymerFileRead read = ParsePolymerFile(data, "/some/dir/my pe.txt");
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_TRUE(read.fromDataFile);
+  EXPECT_EQ(read.polymer.name, "my pe");
+  EXPECT_EQ(read.polymer.texts.front(), "15.5");
+  EXPECT_EQ(read.polymer.texts.back(), "27.5");
+
+  const PolymerFileRead broken =
+      ParsePolymerFile("Polymer = x\r\na0 = 1\r\nno equals\r\n", "b.txt");
+  EXPECT_FALSE(broken.ok);
+  EXPECT_EQ(broken.message, "\"b.txt\" is not a polymer file: line 3 (A1) has no \"=\"");
+  EXPECT_FALSE(ParsePolymerFile("hello\n", "c.txt").ok);
+}
+
+TEST(PolymerFile, ChecksNameTheValueAndTheDifferingLines) {
+  Polymer polymer = DefaultPolymer();
+  polymer.texts[5] = "1e";  // A12: an exponent without digits
+  EXPECT_EQ(CheckPolymer(polymer), "A12 (line 20): \"1e\" is not a number");
+  polymer = DefaultPolymer();
+  polymer.texts[9] = "-1";  // HFUS must be >= 0
+  EXPECT_EQ(CheckPolymer(polymer), "Value of Heat of Fusion is not correct");
+
+  FieldTexts file = DefaultFieldTexts();
+  file[14] = "7.0";  // line 15
+  file[26] = "270";  // line 27
+  file[0] = "20.0";  // line 1 is no polymer line
+  EXPECT_EQ(PolymerLinesDiffering(file, DefaultFieldTexts()), (std::vector<int>{15, 27}));
+}
+
+TEST(FieldOfInputMessage, NamesTheFirstUnconvertibleFieldAndEveryCheckedField) {
+  FieldTexts texts = DefaultFieldTexts();
+  texts[7] = "15,0";
+  texts[9] = "x";
+  EXPECT_EQ(FieldOfInputMessage(texts, kConversionFailedMessage), 7);
+  // Every check: a value it refuses gives its message, which names its field.
+  int checked = 0;
+  for (int k = 0; k < kFieldCount; ++k) {
+    FieldTexts bad = DefaultFieldTexts();
+    bad[k] = std::string(kFields[k].symbol) == "SBAP" ? "2" : "-1";
+    InputData in;
+    const std::optional<std::string> message = ReadAndCheck(bad, "r.txt", in);
+    if (!message) continue;  // C1, C2 and the viscosity parameters take any number
+    ++checked;
+    EXPECT_EQ(FieldOfInputMessage(bad, *message), k) << *message;
+  }
+  EXPECT_EQ(checked, 23);  // the 23 checks of the input set
+  EXPECT_FALSE(FieldOfInputMessage(texts, kSaveFileNameMessage).has_value());
+}
+
+TEST(InputSectionOnly, TakesTheWritersInputSectionAndNothingElse) {
+  InputData in = DefaultInputData();
+  in.RPM = 50;
+  const std::string section = InputSectionText(in);
+  const InputSectionRead read = ParseInputSectionOnly(section, "r.txt");
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.contents.inputs.RPM, 50.0);
+  EXPECT_EQ(read.contents.inputTexts[9], "50.0");  // FixedText(50, 5, 1)
+  EXPECT_TRUE(read.contents.rows.empty());
+  EXPECT_FALSE(ParseInputSectionOnly(section + " [RESULTS]\r\n", "r.txt").ok);
+  EXPECT_FALSE(ParseInputSectionOnly(section.substr(0, section.size() / 2), "r.txt").ok);
+  std::string edited = section;
+  edited.replace(edited.find("15.0"), 4, "15.00");  // not the writer's number format
+  EXPECT_FALSE(ParseInputSectionOnly(edited, "r.txt").ok);
+}
+
+TEST(TableCsv, HeadsCarryUnitsAndCellsStayAsPrinted) {
+  ResultRow row;
+  for (int c = 0; c < kResultColumnCount; ++c) row.cells[c] = std::to_string(c) + ".5";
+  const std::string csv = TableCsvText({row, row});
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "FLIGHT (turns),DEPTH (cm),X/W (-),QS/QT (-),TB (deg C),T121 (deg C),TAV (deg C),"
+            "FILM (cm),1/PSAI (-),POWER TOT (kW),POWER VIS (kW)");
+  const std::string line = "0.5,1.5,2.5,3.5,4.5,5.5,6.5,7.5,8.5,9.5,10.5\n";
+  EXPECT_EQ(csv.substr(csv.find('\n') + 1), line + line);
+}
+
+}  // namespace
+}  // namespace meltsim
