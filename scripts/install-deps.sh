@@ -12,6 +12,7 @@ PACKAGES=(
   valgrind clang-format time
   help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
   pybind11-dev python3-dev python3-numpy python3-pytest
+  poppler-utils
 )
 
 SUDO=""

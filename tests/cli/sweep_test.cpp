@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -80,9 +81,11 @@ std::vector<CaseRow> RunAll(const SweepPlan& plan, unsigned jobs, std::size_t wi
 class SweepFiles : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The process id keeps two builds' test runs at the same time apart.
     dir_ = fs::temp_directory_path() /
            ("meltsim_sweep_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }

@@ -1,0 +1,112 @@
+// meltsim._core: the compiled part of the Python module. The package's
+// __init__.py builds the public API (run, sweep, the readers) on it.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/data_file.h"
+#include "io/data_file_writer.h"
+#include "io/number_text.h"
+#include "io/result_file_reader.h"
+#include "model/field_help.h"
+#include "model/version.h"
+#include "python/native_run.h"
+#include "python/native_sweep.h"
+#include "python/py_values.h"
+#include "runner/sweep_grid.h"
+
+namespace py = pybind11;
+
+namespace meltsim::python {
+
+namespace {
+
+std::vector<std::string> DefaultTexts() {
+  const FieldTexts texts = DefaultFieldTexts();
+  return {texts.begin(), texts.end()};
+}
+
+// The unit of the field's help entry ("-" for a pure number).
+const char* UnitOf(const InputField& field) {
+  for (const FieldHelp& help : kFieldHelp) {
+    if (std::string_view(help.symbol) == field.symbol) return help.unit;
+  }
+  return "";
+}
+
+// One entry per field, in the order of the data file's lines.
+py::list FieldTable() {
+  py::list table;
+  for (const InputField& field : kFields) {
+    py::dict entry;
+    entry["symbol"] = field.symbol;
+    entry["label"] = FieldName(field);
+    entry["unit"] = UnitOf(field);
+    entry["default_text"] = field.defaultText;
+    entry["default"] = ConvertNumber(field.defaultText).value();
+    entry["editable"] = field.editable;
+    table.append(entry);
+  }
+  return table;
+}
+
+// (True, the 31 value texts, "") or (False, [], the message to show).
+py::tuple DataFile(const std::string& path) {
+  const DataFileResult file = ReadDataFile(path);
+  if (!file.ok) return py::make_tuple(false, py::list(), file.message);
+  return py::make_tuple(true, std::vector<std::string>(file.values.begin(), file.values.end()), "");
+}
+
+py::dict ContentsDict(const ResultFileContents& contents) {
+  py::dict texts;
+  for (int i = 0; i < kFieldCount; ++i) texts[kFields[i].symbol] = contents.inputTexts[i];
+  py::dict out;
+  out["input_texts"] = texts;
+  out["inputs"] = InputsDict(contents.inputs);
+  out["rows"] = RowsDict(contents.rows, contents.rows.size(),
+                         [](const ResultRow& row) -> const StepRow& { return row.values; });
+  out["summary"] = SummaryDict(contents.summary);
+  out["summary_lines"] =
+      std::vector<std::string>(contents.summaryLines.begin(), contents.summaryLines.end());
+  return out;
+}
+
+// (True, the contents as a dict, "") or (False, None, the reader's message).
+py::tuple ResultFile(const std::string& path) {
+  ResultFileRead read;
+  {
+    py::gil_scoped_release release;
+    read = ReadResultFile(path);
+  }
+  if (!read.ok) return py::make_tuple(false, py::none(), read.message);
+  return py::make_tuple(true, ContentsDict(read.contents), "");
+}
+
+}  // namespace
+
+}  // namespace meltsim::python
+
+PYBIND11_MODULE(_core, m) {
+  using namespace meltsim;
+  using namespace meltsim::python;
+  m.doc() = "The compiled part of meltsim: the run command, the sweep runner and the readers.";
+  m.attr("version") = kVersion;
+  m.attr("default_save_file_name") = kDefaultSaveFileName;
+  m.def("default_texts", &DefaultTexts, "The default texts of the 31 fields, in field order.");
+  m.def("field_table", &FieldTable,
+        "Per field: symbol, label, unit, default_text, default, editable.");
+  m.def("convert_number", &ConvertNumber, py::arg("text"),
+        "The number of a field text by the input grammar, or None.");
+  m.def("value_text", &VaryValueText, py::arg("value"),
+        "The text a number is given to its field with: 17 significant digits.");
+  m.def("read_data_file", &DataFile, py::arg("path"),
+        "Reads a data file: (ok, the 31 value texts, message).");
+  m.def("read_result_file", &ResultFile, py::arg("path"),
+        "Reads a result file: (ok, contents, message).");
+  BindNativeRun(m);
+  BindNativeSweep(m);
+}

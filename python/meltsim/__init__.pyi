@@ -1,0 +1,89 @@
+# Types of the public API of meltsim (the docstrings are in __init__.py).
+import os
+from typing import Any, Dict, List, Mapping, Optional, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+
+from . import _core
+
+__version__: str
+SERIES_MODES: tuple[str, ...]
+MAX_JOBS: int
+
+InputValue = Union[float, int, str]
+PathLike = Union[str, os.PathLike[str]]
+_FloatArray = npt.NDArray[np.float64]
+
+class Error(Exception):
+    message: str
+    def __init__(self, message: str) -> None: ...
+
+class InputError(Error, ValueError): ...
+
+class CalculationError(Error, RuntimeError):
+    step: Optional[int]
+    flight: Optional[float]
+    run: Run
+    def __init__(
+        self, message: str, step: Optional[int], flight: Optional[float], run: Run
+    ) -> None: ...
+
+class ResultFileError(Error): ...
+class InputWarning(UserWarning): ...
+class ResultWarning(UserWarning): ...
+
+class Run:
+    rows: Dict[str, _FloatArray]
+    summary: Dict[str, float]
+    nstep: int
+    end: str
+    notices: List[str]
+    warnings: List[str]
+    inputs: Dict[str, Union[float, str]]
+    series: str
+    def __init__(self, native: _core.NativeRun) -> None: ...
+    def result_file_bytes(self) -> bytes: ...
+    def write_result_file(self, path: PathLike) -> None: ...
+    def to_dataframe(self) -> Any: ...
+
+class ResultFile:
+    input_texts: Dict[str, str]
+    inputs: Dict[str, Union[float, str]]
+    rows: Dict[str, _FloatArray]
+    summary: Dict[str, float]
+    summary_lines: List[str]
+    nstep: int
+    def __init__(self, contents: Dict[str, Any]) -> None: ...
+    def to_dataframe(self) -> Any: ...
+
+class SweepResult:
+    columns: Dict[str, Any]
+    varied: List[str]
+    def __init__(self, columns: Dict[str, Any], varied: Sequence[str]) -> None: ...
+    def __len__(self) -> int: ...
+    def __getitem__(self, column: str) -> Any: ...
+    def keys(self) -> List[str]: ...
+    def to_dataframe(self) -> Any: ...
+
+def run(
+    inputs: Optional[Mapping[str, InputValue]] = None,
+    *,
+    datafile: Optional[PathLike] = None,
+    all_fields: bool = False,
+    series: str = "rescue",
+    **symbols: InputValue,
+) -> Run: ...
+def sweep(
+    vary: Mapping[str, Any],
+    jobs: Optional[int] = None,
+    *,
+    datafile: Optional[PathLike] = None,
+    all_fields: bool = False,
+    series: str = "rescue",
+    **fixed: InputValue,
+) -> SweepResult: ...
+def read_data_file(path: PathLike) -> Dict[str, str]: ...
+def read_result_file(path: PathLike) -> ResultFile: ...
+def defaults() -> Dict[str, float]: ...
+def fields() -> List[Dict[str, Any]]: ...
