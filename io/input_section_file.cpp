@@ -5,6 +5,7 @@
 #include "io/data_file.h"
 #include "io/number_text.h"
 #include "io/result_file.h"
+#include "io/text_lines.h"
 
 namespace meltsim {
 
@@ -13,19 +14,6 @@ namespace {
 constexpr std::size_t kMainGroupFields =
     28;  // value lines 1..28, then a blank and a separator line
 constexpr std::size_t kSectionLines = 35;
-
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    bytes.remove_prefix(end + 1);
-  }
-  return lines;
-}
 
 bool Blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
 
