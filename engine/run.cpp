@@ -63,7 +63,8 @@ std::optional<std::string> OutsideTemperatures(const PhysicalBounds& b, const ch
 
 std::optional<std::string> OutsidePowers(const PhysicalBounds& b, const char* what, double P) {
   if (std::abs(P) <= b.power) return std::nullopt;
-  return std::string(what) + " = " + Number(P) + " kW is more than " + Number(b.power) +
+  return std::string(what) + " = " + Number(P) + " kW is " + (P < 0 ? "below -" : "more than ") +
+         Number(b.power) +
          " kW, ten times the power that heats and melts the whole throughput and 10 kW more";
 }
 
@@ -176,6 +177,9 @@ void HandleImpossibleResult(const InputData& in, SimState& s, MessageSink& messa
     SimState again =
         RecomputeStable(in, messages, "gave results that no screw can give (" + impossible + ")");
     if (const std::optional<std::string> still = ImpossibleResult(in, again)) {
+      // The failure is that of the computation again: its rows and its
+      // diagnostics are what the run reached.
+      s = std::move(again);
       throw CalculationError("The calculation gives results that no screw can give, " + *still +
                              ", also with the converged solid bed series; check the inputs");
     }

@@ -238,6 +238,42 @@ TEST(SeriesModes, ImpossibleResultsAreWarnedOfOrComputedAgain) {
             0u);
 }
 
+// A run at 0.008 rpm through a wide screw with KS = 1000 prints a viscous
+// power of -7600 kW in both series. The rescue computes it again and then
+// fails; what it reached is the computation again, and says so.
+TEST(SeriesModes, ARecomputationThatStaysImpossibleFailsWithItsOwnState) {
+  const InputData in = Default({{"D", 7.5124901530393071},
+                                {"NFEED", 8.6585293684634177},
+                                {"NCOMP", 5.3676620103024231},
+                                {"NMETER", 6.657252612266273},
+                                {"NDELAY", 5.4188323663510971},
+                                {"H1", 1.417873107984682},
+                                {"H3", 0.70163914477387745},
+                                {"PITCH", 6.5233408661462029},
+                                {"E", 0.70512046021067043},
+                                {"RPM", 0.008171873283046251},
+                                {"OUTPUT", 0.17291945011902726},
+                                {"C0", 309.91322000659125},
+                                {"C1", 0},
+                                {"C2", 0},
+                                {"TS0", 56.861588949742753},
+                                {"SBAP", 0.46289378406538456},
+                                {"TSCREW", 170.19747802848178},
+                                {"KS", 1000}});
+  const Attempt written = RunIn(in, SeriesMode::Written);
+  ASSERT_FALSE(written.failed) << written.message;
+  ASSERT_TRUE(ImpossibleResult(in, written.s).has_value());
+
+  const Attempt rescue = RunIn(in, SeriesMode::Rescue);
+  ASSERT_TRUE(rescue.failed);
+  EXPECT_NE(rescue.message.find("also with the converged solid bed series"), std::string::npos)
+      << rescue.message;
+  EXPECT_NE(rescue.message.find("POWER VIS = -"), std::string::npos) << rescue.message;
+  EXPECT_EQ(rescue.message.find("kW is more than"), std::string::npos) << rescue.message;
+  EXPECT_TRUE(rescue.s.diagnostics.recomputedStable);
+  EXPECT_EQ(rescue.s.diagnostics.seriesMode, SeriesMode::Rescue);
+}
+
 // The bounds, on states made by hand from the default run.
 TEST(SeriesModes, TheBoundsOfAPhysicalRun) {
   const InputData in = DefaultInputData();
@@ -267,6 +303,10 @@ TEST(SeriesModes, TheBoundsOfAPhysicalRun) {
   EXPECT_FALSE(ImpossibleResult(in, power).has_value());
   power.PVIS = 442;
   EXPECT_NE(ImpossibleResult(in, power).value_or("").find("PVIS"), std::string::npos);
+  power.PVIS = -442;  // a power of the wrong sign is bounded by its size
+  EXPECT_NE(ImpossibleResult(in, power).value_or("").find("PVIS = -442 kW is below -441."),
+            std::string::npos)
+      << ImpossibleResult(in, power).value_or("");
 
   SimState rising = run.s;
   rising.StepResults[10].RQSQT = rising.StepResults[9].RQSQT + 1e-9;
