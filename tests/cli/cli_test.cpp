@@ -14,16 +14,15 @@
 
 #include "io/result_file.h"
 #include "support/engine_cases.h"
+#include "support/file_text.h"
 
 namespace meltsim {
 namespace {
 
-namespace fs = std::filesystem;
+using files::LinesOf;
+using files::ReadFile;
 
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
+namespace fs = std::filesystem;
 
 void Write(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary) << bytes;
@@ -33,13 +32,6 @@ std::string Quote(const std::string& arg) {
   std::string q = "'";
   for (char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
   return q + "'";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 struct CliResult {
@@ -68,8 +60,8 @@ class CliTest : public ::testing::Test {
     const int status = std::system(command.c_str());
     CliResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Read(base_ / "out");
-    r.err = Read(base_ / "err");
+    r.out = ReadFile(base_ / "out");
+    r.err = ReadFile(base_ / "err");
     return r;
   }
 
@@ -156,10 +148,10 @@ TEST_F(CliTest, DefaultRunWithJsonAndCsv) {
   const CliResult r = Cli({"run", "--json", "run.json", "--csv", "run.csv"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(Read(work_ / "result.txt"),
-            Read(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt"));
+  EXPECT_EQ(ReadFile(work_ / "result.txt"),
+            ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt"));
 
-  const nlohmann::json doc = nlohmann::json::parse(Read(work_ / "run.json"));
+  const nlohmann::json doc = nlohmann::json::parse(ReadFile(work_ / "run.json"));
   ASSERT_EQ(doc["NSTEP"], 96);
   ASSERT_EQ(doc["rows"].size(), 96u);
   EXPECT_EQ(doc["marchEnd"], "solid ratio below 3 %");
@@ -177,10 +169,10 @@ TEST_F(CliTest, DefaultRunWithJsonAndCsv) {
   EXPECT_EQ(doc["inputs"]["KS"], 0.00035);
   EXPECT_EQ(doc["inputs"]["SaveFileName"], "result.txt");
 
-  const std::vector<std::string> csv = Lines(Read(work_ / "run.csv"));
+  const std::vector<std::string> csv = LinesOf(ReadFile(work_ / "run.csv"));
   ASSERT_EQ(csv.size(), 97u);
   EXPECT_EQ(csv[0], "FLIGHT,DEPTH,X/W,QS/QT,TB,T121,TAV,FILM,1/PSAI,POWER TOT,POWER VIS");
-  EXPECT_EQ(Read(work_ / "run.csv").find('\r'), std::string::npos);
+  EXPECT_EQ(ReadFile(work_ / "run.csv").find('\r'), std::string::npos);
   // Both copies carry every digit: the CSV numbers read back to the JSON ones.
   for (std::size_t i = 1; i < csv.size(); ++i) {
     std::istringstream fields(csv[i]);
@@ -214,7 +206,7 @@ TEST_F(CliTest, DataFilesAndSetOptions) {
   Write(dataFile, ReplaceLine(ReplaceLine(data, 10, "40.0"), 11, "250.0"));
   const CliResult run = Cli({"run", dataFile.string(), "--set", "OUTPUT=280", "-o", "r.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string result = Read(work_ / "r.txt");
+  const std::string result = ReadFile(work_ / "r.txt");
   EXPECT_NE(result.find("Number of Revolution              (rpm) =  40.0\r\n"), std::string::npos);
   EXPECT_NE(result.find("Output                          (kg/hr) =  280.0\r\n"), std::string::npos);
 }
@@ -232,32 +224,33 @@ TEST_F(CliTest, FixedPolymerLinesAreIgnoredWithAWarning) {
   Write(changed, ReplaceLine(data, 21, "9.9"));
   const CliResult r = Cli({"run", changed.string(), "-o", "r.txt"});
   ASSERT_EQ(r.exitCode, 0);
-  const std::vector<std::string> warnings = Lines(r.err);
+  const std::vector<std::string> warnings = LinesOf(r.err);
   ASSERT_EQ(warnings.size(), 1u) << r.err;
   EXPECT_NE(warnings[0].find("line 21"), std::string::npos) << warnings[0];
   EXPECT_NE(warnings[0].find("RHOS"), std::string::npos) << warnings[0];
   EXPECT_NE(warnings[0].find("9.9"), std::string::npos) << warnings[0];
-  EXPECT_NE(Read(work_ / "r.txt").find("(g/cm3) =  1.340\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(work_ / "r.txt").find("(g/cm3) =  1.340\r\n"), std::string::npos);
 
   // --all-fields takes the line; --set reaches a fixed field too.
   const CliResult all = Cli({"run", changed.string(), "--all-fields", "-o", "all.txt"});
   EXPECT_EQ(all.err, "");
-  EXPECT_NE(Read(work_ / "all.txt").find("(g/cm3) =  9.900\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(work_ / "all.txt").find("(g/cm3) =  9.900\r\n"), std::string::npos);
   const CliResult set = Cli({"run", "--set", "RHOS=1.2", "-o", "set.txt"});
   EXPECT_EQ(set.exitCode, 0);
-  EXPECT_NE(Read(work_ / "set.txt").find("Density of Solid                (g/cm3) =  1.200\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFile(work_ / "set.txt").find("Density of Solid                (g/cm3) =  1.200\r\n"),
+      std::string::npos);
 }
 
 TEST_F(CliTest, AnotherPolymerFromAFullDataFile) {
   const std::string file = cases::TestDataPath("polymer_pp.txt");
   const CliResult r = Cli({"run", file, "--all-fields", "-o", "pp.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Read(work_ / "pp.txt"),
-            Read(fs::path(MELTSIM_TEST_DATA) / "golden" / "polymer_pp.txt"));
+  EXPECT_EQ(ReadFile(work_ / "pp.txt"),
+            ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / "polymer_pp.txt"));
   // Without --all-fields the 13 polymer lines are reported and ignored.
   const CliResult partial = Cli({"run", file, "-o", "partial.txt"});
-  const std::vector<std::string> lines = Lines(partial.err);
+  const std::vector<std::string> lines = LinesOf(partial.err);
   ASSERT_GE(lines.size(), 13u);
   for (int k = 0; k < 13; ++k) {
     EXPECT_EQ(lines[k].rfind("warning: line " + std::to_string(15 + k) + " ", 0), 0u) << lines[k];
@@ -278,7 +271,7 @@ TEST_F(CliTest, SeriesModeOption) {
   for (const char* mode : {"written", "rescue", "stable"}) {
     const CliResult r = Cli({"run", "--series", mode, "--json", "m.json"});
     EXPECT_EQ(r.exitCode, 0) << mode << ": " << r.err;
-    EXPECT_EQ(nlohmann::json::parse(Read(work_ / "m.json"))["series"], mode);
+    EXPECT_EQ(nlohmann::json::parse(ReadFile(work_ / "m.json"))["series"], mode);
   }
   const CliResult bad = Cli({"run", "--series", "fast"});
   EXPECT_EQ(bad.exitCode, 2);
@@ -313,7 +306,7 @@ TEST_F(CliTest, FailedCalculationKeepsTheInputSection) {
   EXPECT_EQ(r.err, "The flight width leaves no channel: the channel width is not positive\n");
   InputData in = DefaultInputData();
   in.E = 20;
-  EXPECT_EQ(Read(work_ / "result.txt"), InputSectionText(in));
+  EXPECT_EQ(ReadFile(work_ / "result.txt"), InputSectionText(in));
   EXPECT_FALSE(fs::exists(work_ / "x.json"));
 
   // A step the written series cannot settle; the default series rescues it.
@@ -327,11 +320,11 @@ TEST_F(CliTest, FailedCalculationKeepsTheInputSection) {
                               0),
             0u)
       << rescued.err;
-  const nlohmann::json doc = nlohmann::json::parse(Read(work_ / "rescued.json"));
+  const nlohmann::json doc = nlohmann::json::parse(ReadFile(work_ / "rescued.json"));
   EXPECT_EQ(doc["series"], "rescue");
   EXPECT_EQ(doc["rescuedAtStep"], 84);
   EXPECT_GT(doc["NSTEP"].get<int>(), 84);
-  EXPECT_EQ(Lines(rescued.err), doc["warnings"].get<std::vector<std::string>>());
+  EXPECT_EQ(LinesOf(rescued.err), doc["warnings"].get<std::vector<std::string>>());
 }
 
 TEST_F(CliTest, FilesThatCannotBeWritten) {
@@ -353,8 +346,8 @@ TEST_F(CliTest, OverflowNoticesOnStderrAndInTheJson) {
   const CliResult r =
       Cli({"run", "--set", "KS=0.000015", "--json", "x.json", "--series", "written"});
   ASSERT_EQ(r.exitCode, 0);
-  const std::vector<std::string> lines = Lines(r.err);
-  const nlohmann::json doc = nlohmann::json::parse(Read(work_ / "x.json"));
+  const std::vector<std::string> lines = LinesOf(r.err);
+  const nlohmann::json doc = nlohmann::json::parse(ReadFile(work_ / "x.json"));
   ASSERT_FALSE(doc["notices"].empty());
   ASSERT_EQ(doc["notices"].size() + doc["warnings"].size(), lines.size());
   for (std::size_t i = 0; i < doc["notices"].size(); ++i) {

@@ -16,24 +16,16 @@
 #include "io/number_text.h"
 #include "io/viscosity_data.h"
 #include "model/input_data.h"
+#include "support/file_text.h"
 #include "support/viscosity_samples.h"
 
 namespace meltsim {
 namespace {
 
+using files::LinesOf;
+using files::ReadFile;
+
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 struct CliResult {
   int exitCode = -1;
@@ -92,7 +84,7 @@ TEST_F(FitViscosityCliTest, PrintsTheFitAndWritesItIntoADataFile) {
   // points to 17 digits, so it reads back the same doubles).
   const ViscosityFit fit = FitViscosity(points);
   ASSERT_TRUE(fit.ok);
-  const std::vector<std::string> out = Lines(r.out);
+  const std::vector<std::string> out = LinesOf(r.out);
   ASSERT_GE(out.size(), 11u) << r.out;
   const char* symbols[] = {"A0", "A1", "A11", "A2", "A22", "A12"};
   for (std::size_t k = 0; k < 6; ++k) {
@@ -110,8 +102,8 @@ TEST_F(FitViscosityCliTest, PrintsTheFitAndWritesItIntoADataFile) {
                             " (the fit on lines 15 to 20; run it with --all-fields)");
 
   // 31 lines, CR LF; lines 15 to 20 hold the fit, the others the defaults.
-  const std::string bytes = Read(Path("polymer.txt"));
-  EXPECT_EQ(Lines(bytes).size(), 31u);
+  const std::string bytes = ReadFile(Path("polymer.txt"));
+  EXPECT_EQ(LinesOf(bytes).size(), 31u);
   const DataFileResult back = ReadDataFile(Path("polymer.txt"));
   ASSERT_TRUE(back.ok) << back.message;
   const FieldTexts defaults = DefaultFieldTexts();

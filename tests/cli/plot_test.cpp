@@ -12,15 +12,14 @@
 #include <iterator>
 #include <string>
 
+#include "support/file_text.h"
+
 namespace meltsim {
 namespace {
 
-namespace fs = std::filesystem;
+using files::ReadFile;
 
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
+namespace fs = std::filesystem;
 
 class CliPlot : public ::testing::Test {
  protected:
@@ -39,7 +38,7 @@ class CliPlot : public ::testing::Test {
                                 MELTSIM_CLI_PATH + "' " + args + " >/dev/null 2>'" +
                                 (work_ / "err").string() + "'";
     const int status = std::system(command.c_str());
-    err_ = Read(work_ / "err");
+    err_ = ReadFile(work_ / "err");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
@@ -58,7 +57,7 @@ std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
 TEST_F(CliPlot, WritesThePngOfTheMeltingProfile) {
   ASSERT_EQ(Cli("run --plot profile.png"), 0) << err_;
   EXPECT_EQ(err_, "");
-  const std::string png = Read(work_ / "profile.png");
+  const std::string png = ReadFile(work_ / "profile.png");
   ASSERT_GT(png.size(), 10000u);  // a drawn picture, not an empty canvas
   EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
   EXPECT_EQ(png.substr(12, 4), "IHDR");
@@ -69,7 +68,7 @@ TEST_F(CliPlot, WritesThePngOfTheMeltingProfile) {
 
 TEST_F(CliPlot, WritesAnSvgThatSaysHowTheMarchEnded) {
   ASSERT_EQ(Cli("run --set OUTPUT=900 -o high.txt --plot High.SVG"), 0) << err_;
-  const std::string svg = Read(work_ / "High.SVG");
+  const std::string svg = ReadFile(work_ / "High.SVG");
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_EQ(svg.substr(svg.find_last_not_of("\r\n") - 5, 6), "</svg>");

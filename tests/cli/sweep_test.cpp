@@ -26,23 +26,15 @@
 #include "runner/sweep_grid.h"
 #include "runner/sweep_runner.h"
 #include "support/engine_cases.h"
+#include "support/file_text.h"
 
 namespace meltsim::cli {
 namespace {
 
+using files::LinesOf;
+using files::ReadFile;
+
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 bool SameBits(double a, double b) {
   return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
@@ -295,7 +287,7 @@ TEST(SweepShards, ShardsTogetherAreTheWholeSweep) {
     options.jobs = 2;
     std::ostringstream out, err;
     EXPECT_EQ(SweepSubcommand(options, out, err, false), kExitDone) << err.str();
-    return Lines(out.str());
+    return LinesOf(out.str());
   };
   const std::vector<std::string> whole = sweep("");
   ASSERT_EQ(whole.size(), 16u);  // header and 15 rows
@@ -323,8 +315,8 @@ TEST_F(SweepFiles, ResultFilesEqualThoseOfRun) {
   ASSERT_EQ(Cli("sweep --vary RPM=30,40 --vary OUTPUT=300,100,0 --jobs 2 -o rows.csv "
                 "--results-dir results"),
             0)
-      << Read(dir_ / "err.txt");
-  const std::vector<std::string> rows = Lines(Read(dir_ / "rows.csv"));
+      << ReadFile(dir_ / "err.txt");
+  const std::vector<std::string> rows = LinesOf(ReadFile(dir_ / "rows.csv"));
   ASSERT_EQ(rows.size(), 7u);
   const char* runs[] = {"--set RPM=30 --set OUTPUT=300", "--set RPM=30 --set OUTPUT=100",
                         "--set RPM=30 --set OUTPUT=0",   "--set RPM=40 --set OUTPUT=300",
@@ -338,7 +330,7 @@ TEST_F(SweepFiles, ResultFilesEqualThoseOfRun) {
       EXPECT_NE(rows[i + 1].find(",input error,"), std::string::npos) << rows[i + 1];
       continue;
     }
-    EXPECT_EQ(Read(dir_ / "results" / name), Read(dir_ / "run.txt"));
+    EXPECT_EQ(ReadFile(dir_ / "results" / name), ReadFile(dir_ / "run.txt"));
     EXPECT_EQ(rows[i + 1].find(",ok,") != std::string::npos, code == kExitDone) << rows[i + 1];
     fs::remove(dir_ / "run.txt");
   }
@@ -350,7 +342,7 @@ TEST_F(SweepFiles, BadCommandLinesAreUsageErrorsAndWriteNothing) {
         "sweep --vary RPM=30 --shard 3/3 -o rows.csv", "sweep --vary RPM=30 --jobs 0 -o rows.csv",
         "sweep --vary RPM=30 --set FOO=1 -o rows.csv", "sweep --vary RPM=30 -o - --json -"}) {
     EXPECT_EQ(Cli(args), kExitUsage) << args;
-    EXPECT_FALSE(Read(dir_ / "err.txt").empty()) << args;
+    EXPECT_FALSE(ReadFile(dir_ / "err.txt").empty()) << args;
     EXPECT_FALSE(fs::exists(dir_ / "rows.csv")) << args;
   }
   EXPECT_EQ(Cli("sweep missing.txt --vary RPM=30 -o rows.csv"), kExitInputRejected);

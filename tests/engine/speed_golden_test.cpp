@@ -17,9 +17,12 @@
 
 #include "engine/engine.h"
 #include "support/engine_cases.h"
+#include "support/file_text.h"
 
 namespace meltsim {
 namespace {
+
+using files::ReadFile;
 
 namespace fs = std::filesystem;
 
@@ -74,11 +77,6 @@ std::string RunDump(const InputData& in) {
   return t;
 }
 
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
-
 class BitForBit : public ::testing::TestWithParam<cases::EngineCase> {};
 
 TEST_P(BitForBit, EveryNumberOfTheRunIsUnchanged) {
@@ -92,7 +90,7 @@ TEST_P(BitForBit, EveryNumberOfTheRunIsUnchanged) {
     GTEST_SKIP() << "wrote " << golden;
   }
   ASSERT_TRUE(fs::exists(golden)) << golden;
-  const std::string expected = Read(golden);
+  const std::string expected = ReadFile(golden);
   if (expected == actual) return;
   // Name the first line that differs.
   std::size_t at = 0;

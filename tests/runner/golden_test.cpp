@@ -18,16 +18,14 @@
 
 #include "runner/run_command.h"
 #include "support/engine_cases.h"
+#include "support/file_text.h"
 
 namespace meltsim {
 namespace {
 
-namespace fs = std::filesystem;
+using files::ReadFile;
 
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
+namespace fs = std::filesystem;
 
 // The first line where two texts differ, for a readable failure.
 std::string FirstDifference(const std::string& expected, const std::string& actual) {
@@ -60,7 +58,7 @@ Written RunCase(const cases::EngineCase& c, SeriesMode mode) {
   const fs::path output = dir / "result.txt";
   RecordingMessageSink sink;
   Written w{RunCommand(cases::CaseTexts(c), output.string(), sink, mode), ""};
-  w.file = Read(output);
+  w.file = ReadFile(output);
   fs::remove_all(dir);
   return w;
 }
@@ -72,7 +70,7 @@ TEST_P(Golden, DefaultSeriesGivesTheWrittenFileUnlessItIsImpossible) {
   const Written rescue = RunCase(c, kDefaultSeriesMode);
   ASSERT_EQ(rescue.outcome.status, RunStatus::Done) << rescue.outcome.message;
   const std::string expected =
-      Read(fs::path(MELTSIM_TEST_DATA) / "golden" / (std::string(c.name) + ".txt"));
+      ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / (std::string(c.name) + ".txt"));
   if (std::string(c.name) != "overflow") {
     EXPECT_TRUE(expected == rescue.file)
         << c.name << ": " << FirstDifference(expected, rescue.file);
@@ -103,7 +101,7 @@ TEST_P(Golden, ResultFileIsByteIdentical) {
     GTEST_SKIP() << "wrote " << golden;
   }
   ASSERT_TRUE(fs::exists(golden)) << golden;
-  const std::string expected = Read(golden);
+  const std::string expected = ReadFile(golden);
   EXPECT_TRUE(expected == actual) << c.name << ": " << FirstDifference(expected, actual);
 }
 

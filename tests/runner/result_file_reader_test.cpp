@@ -20,18 +20,16 @@
 #include "runner/run_command.h"
 #include "runner/run_results.h"
 #include "support/engine_cases.h"
+#include "support/file_text.h"
 
 namespace meltsim {
 namespace {
 
+using files::ReadFile;
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-std::string Read(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
 
 std::string Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -69,7 +67,7 @@ FinishedRun RunCase(const cases::EngineCase& c, const TempDir& dir) {
   const std::string path = (dir / "result.txt").string();
   FinishedRun run{RunCommand(cases::CaseTexts(c), path, sink), ""};
   EXPECT_EQ(run.outcome.status, RunStatus::Done) << run.outcome.message;
-  run.fileBytes = Read(path);
+  run.fileBytes = ReadFile(path);
   return run;
 }
 
@@ -149,7 +147,7 @@ TEST(ResultFileReader, ReadsTheStoredFilesOfEarlierRuns) {
 }
 
 TEST(ResultFileReader, ReadsWidenedCellsAndLfLineEnds) {
-  std::string bytes = Read(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt");
+  std::string bytes = ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt");
   // A barrel temperature of four digits takes a sixth character and shifts
   // the cells after it; an editor may have dropped the CRs.
   const std::string row = "  5.10  1.400  0.991  0.961  290.0  281.6";
@@ -171,7 +169,7 @@ std::string FirstLines(const std::string& bytes, int lines) {
 }
 
 TEST(ResultFileReader, RefusesWhatIsNotAResultFileWithTheReason) {
-  const std::string good = Read(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt");
+  const std::string good = ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt");
   std::mt19937 random(20240611);
   std::string noise(4000, '\0');
   for (char& c : noise) c = static_cast<char>(random() & 0xFF);
@@ -241,7 +239,7 @@ TEST(DataFileWriter, SavedFieldsReadBackAsTyped) {
   const FieldTexts texts = UnusualTexts();
   const std::string path = (dir / "inputs.txt").string();
   ASSERT_EQ(WriteDataFile(path, texts), "");
-  const std::string bytes = Read(path);
+  const std::string bytes = ReadFile(path);
   // The 31 value lines of the input section, labels and all.
   EXPECT_THAT(bytes, StartsWith(std::string(kFields[0].sectionLabel) + "20\r\n"));
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), kFieldCount);

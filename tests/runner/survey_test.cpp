@@ -41,6 +41,7 @@
 #include "model/input_data.h"
 #include "model/result_columns.h"
 #include "runner/run_command.h"
+#include "support/file_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define MELTSIM_SANITIZED 1
@@ -52,6 +53,8 @@
 
 namespace meltsim {
 namespace {
+
+using files::ReadFile;
 
 namespace fs = std::filesystem;
 
@@ -383,11 +386,6 @@ CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMod
       break;
   }
   return r;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
 }
 
 // A number text that is no number: how a NaN or an infinity would look.

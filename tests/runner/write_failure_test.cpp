@@ -21,16 +21,14 @@
 #include "engine/engine.h"
 #include "io/result_file.h"
 #include "runner/run_command.h"
+#include "support/file_text.h"
 
 namespace meltsim {
 namespace {
 
-namespace fs = std::filesystem;
+using files::ReadFile;
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
+namespace fs = std::filesystem;
 
 // Lowers the soft limit of the file size for as long as it lives; writes
 // past the limit then fail with "File too large" instead of a signal.
