@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "window_fixture.h"
 
 namespace meltsim {
 namespace {
@@ -31,27 +32,9 @@ class AnsweringDialogs : public WindowDialogs {
   int finishCount = 0;
 };
 
-class WindowWriteFailure : public ::testing::Test {
+class WindowWriteFailure : public WindowFixture<AnsweringDialogs> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(temp_.isValid());
-    startDir_ = QDir::currentPath();
-    window_ = std::make_unique<TMF_Tad>(&dialogs_);
-    ASSERT_TRUE(window_->OpenDirectory(temp_.path()));
-  }
-  void TearDown() override {
-    window_.reset();
-    QDir::setCurrent(startDir_);
-  }
-
   QLineEdit* SaveFileName() const { return window_->findChild<QLineEdit*>("Edit29"); }
-  QStringList FieldTexts() const {
-    QStringList texts;
-    for (int number = 1; number <= 32; ++number) {
-      texts << window_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number))->text();
-    }
-    return texts;
-  }
   void Go() { QTest::mouseClick(window_->findChild<QPushButton*>("BitBtn1"), Qt::LeftButton); }
 
   // A failed GO: exactly `message`, no finish dialog, idle, the fields as
@@ -60,7 +43,7 @@ class WindowWriteFailure : public ::testing::Test {
     EXPECT_EQ(dialogs_.messages, std::vector<std::string>{message});
     EXPECT_EQ(dialogs_.finishCount, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(FieldTexts(), before);
+    EXPECT_EQ(EditTexts(), before);
 
     dialogs_.messages.clear();
     SaveFileName()->setText(QStringLiteral("good.txt"));
@@ -69,17 +52,12 @@ class WindowWriteFailure : public ::testing::Test {
     EXPECT_EQ(dialogs_.finishCount, 1);
     EXPECT_TRUE(QFile::exists(QDir(temp_.path()).filePath(QStringLiteral("good.txt"))));
   }
-
-  AnsweringDialogs dialogs_;
-  QTemporaryDir temp_;
-  QString startDir_;
-  std::unique_ptr<TMF_Tad> window_;
 };
 
 TEST_F(WindowWriteFailure, AFullDeviceIsReportedAndNotFinished) {
   if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full";
   SaveFileName()->setText(QStringLiteral("/dev/full"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   Go();
   ExpectFailedGoThenAWorkingOne(before,
                                 "Can not write result file /dev/full: No space left on device");
@@ -88,7 +66,7 @@ TEST_F(WindowWriteFailure, AFullDeviceIsReportedAndNotFinished) {
 TEST_F(WindowWriteFailure, ADirectoryAsResultFileIsReportedAndNotFinished) {
   ASSERT_TRUE(QDir(temp_.path()).mkdir(QStringLiteral("adir")));
   SaveFileName()->setText(QStringLiteral("adir"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   Go();
   ExpectFailedGoThenAWorkingOne(before, "File can not open!");
 }
@@ -103,7 +81,7 @@ TEST_F(WindowWriteFailure, AFileThatFillsUpDuringTheResultsIsReportedAndNotFinis
   lowered.rlim_cur = 2048;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
   SaveFileName()->setText(QStringLiteral("r.txt"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   Go();
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previous);

@@ -26,6 +26,7 @@
 #include "plot/melting_plot.h"
 #include "ui/main_window.h"
 #include "ui/results_view.h"
+#include "window_fixture.h"
 
 namespace meltsim {
 namespace {
@@ -73,22 +74,8 @@ int CountRole(const std::vector<CurveInfo>& curves, CurveInfo::Role role, bool r
   return n;
 }
 
-class ResultsTest : public ::testing::Test {
+class ResultsTest : public WindowFixture<ScriptedDialogs> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(temp_.isValid());
-    startDir_ = QDir::currentPath();
-    window_ = std::make_unique<TMF_Tad>(&dialogs_);
-    ASSERT_TRUE(window_->OpenDirectory(temp_.path()));
-  }
-  void TearDown() override {
-    window_.reset();
-    QDir::setCurrent(startDir_);
-  }
-
-  QLineEdit* Edit(int number) const {
-    return window_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
-  }
   void Click(const char* name) const {
     auto* button = window_->findChild<QPushButton*>(QString::fromLatin1(name));
     ASSERT_NE(button, nullptr) << name;
@@ -106,11 +93,6 @@ class ResultsTest : public ::testing::Test {
   }
   QString Path(const QString& name) const { return QDir(temp_.path()).filePath(name); }
   std::vector<CurveInfo> Curves(PlotKind kind) const { return Results()->Plot()->Curves(kind); }
-
-  ScriptedDialogs dialogs_;
-  QTemporaryDir temp_;
-  QString startDir_;
-  std::unique_ptr<TMF_Tad> window_;
 };
 
 TEST_F(ResultsTest, GoShowsTheRunsTableSummaryAndCurvesAfterTheFinishDialog) {

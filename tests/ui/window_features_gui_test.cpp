@@ -36,6 +36,7 @@
 #include "ui/polymer_dialog.h"
 #include "ui/results_view.h"
 #include "ui/viscosity_fit_dialog.h"
+#include "window_fixture.h"
 
 namespace meltsim {
 namespace {
@@ -92,22 +93,8 @@ QByteArray ResultBytesOf(const FieldTexts& texts, SeriesMode mode = kDefaultSeri
   return bytes;
 }
 
-class WindowFeaturesTest : public ::testing::Test {
+class WindowFeaturesTest : public WindowFixture<ScriptDialogs> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(temp_.isValid());
-    startDir_ = QDir::currentPath();
-    window_ = std::make_unique<TMF_Tad>(&dialogs_);
-    ASSERT_TRUE(window_->OpenDirectory(temp_.path()));
-  }
-  void TearDown() override {
-    window_.reset();
-    QDir::setCurrent(startDir_);
-  }
-
-  QLineEdit* Edit(int number) const {
-    return window_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
-  }
   template <typename T = QPushButton>
   T* Find(const char* name) const {
     T* widget = window_->findChild<T*>(QString::fromLatin1(name));
@@ -118,11 +105,6 @@ class WindowFeaturesTest : public ::testing::Test {
   QString Text(const char* name) const { return Find<QLabel>(name)->text(); }
   QString Path(const QString& name) const { return QDir(temp_.path()).filePath(name); }
   ResultsView* Results() const { return window_->Results(); }
-
-  ScriptDialogs dialogs_;
-  QTemporaryDir temp_;
-  QString startDir_;
-  std::unique_ptr<TMF_Tad> window_;
 };
 
 // --- Own polymer ---------------------------------------------------------

@@ -24,6 +24,7 @@
 
 #include "runner/run_command.h"
 #include "ui/main_window.h"
+#include "window_fixture.h"
 
 // Readable failure output for Qt strings.
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -72,33 +73,15 @@ QByteArray DataFileBytes(int lines) {
   return bytes;
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowFixture<RecordingDialogs> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(temp_.isValid());
-    startDir_ = QDir::currentPath();
-    window_ = std::make_unique<TMF_Tad>(&dialogs_);
-  }
-  void TearDown() override {
-    window_.reset();
-    QDir::setCurrent(startDir_);  // the browser moves the working directory
-  }
+  // The window starts in the working directory; OpenTempDir moves it.
+  void SetUp() override { MakeWindow(); }
 
-  QLineEdit* Edit(int number) const {
-    auto* edit = window_->findChild<QLineEdit*>(EditName(number));
-    EXPECT_NE(edit, nullptr) << EditName(number).toStdString();
-    return edit;
-  }
   QPushButton* Button(const char* name) const {
     auto* button = window_->findChild<QPushButton*>(QString::fromLatin1(name));
     EXPECT_NE(button, nullptr) << name;
     return button;
-  }
-  // Texts of Edit1 .. Edit32, the Save File Name included.
-  QStringList FieldTexts() const {
-    QStringList texts;
-    for (int number = 1; number <= 32; ++number) texts << Edit(number)->text();
-    return texts;
   }
   QStringList ListedFiles() const {
     QStringList names;
@@ -116,11 +99,6 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   }
   void ExpectIdle() const { EXPECT_EQ(QApplication::overrideCursor(), nullptr); }
-
-  RecordingDialogs dialogs_;
-  QTemporaryDir temp_;
-  QString startDir_;
-  std::unique_ptr<TMF_Tad> window_;
 };
 
 TEST_F(WindowTest, ShowsTheFieldsWithTheirDefaultsInTheirGroups) {
@@ -266,10 +244,10 @@ TEST_F(WindowTest, RejectedInputShowsOneMessageAndChangesNothing) {
     window_ = std::make_unique<TMF_Tad>(&dialogs_);
     dialogs_.messages.clear();
     Edit(number)->setText(QString::fromLatin1(text));
-    const QStringList before = FieldTexts();
+    const QStringList before = EditTexts();
     QTest::mouseClick(Button("BitBtn1"), Qt::LeftButton);
     EXPECT_EQ(dialogs_.messages, std::vector<QString>{QString::fromLatin1(message)}) << text;
-    EXPECT_EQ(FieldTexts(), before);
+    EXPECT_EQ(EditTexts(), before);
     EXPECT_EQ(FilesOnDisk(), QStringList{QStringLiteral("kept.txt")});
     EXPECT_EQ(ListedFiles(), listed);
     ExpectIdle();
@@ -280,11 +258,11 @@ TEST_F(WindowTest, RejectedInputShowsOneMessageAndChangesNothing) {
 TEST_F(WindowTest, UncreatableResultFileShowsOnlyItsMessage) {
   OpenTempDir();
   Edit(29)->setText(QStringLiteral("no-such-dir/result.txt"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   QTest::mouseClick(Button("BitBtn1"), Qt::LeftButton);
   EXPECT_EQ(dialogs_.messages, std::vector<QString>{QStringLiteral("File can not open!")});
   EXPECT_EQ(dialogs_.finishCount, 0);
-  EXPECT_EQ(FieldTexts(), before);
+  EXPECT_EQ(EditTexts(), before);
   EXPECT_TRUE(FilesOnDisk().isEmpty());
   ExpectIdle();
 }
@@ -302,12 +280,12 @@ TEST_F(WindowTest, CalculationErrorShowsItsTextAndNoFinishDialog) {
   ASSERT_EQ(expected.messages.size(), 1u);
 
   OpenTempDir();
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   QTest::mouseClick(Button("BitBtn1"), Qt::LeftButton);
   EXPECT_EQ(dialogs_.messages,
             std::vector<QString>{QString::fromStdString(expected.messages.front())});
   EXPECT_EQ(dialogs_.finishCount, 0);
-  EXPECT_EQ(FieldTexts(), before);
+  EXPECT_EQ(EditTexts(), before);
   ExpectIdle();
   // The input section written before the fault stays, and the list shows it.
   EXPECT_EQ(ListedFiles(), QStringList{QStringLiteral("result.txt")});
@@ -325,7 +303,7 @@ TEST_F(WindowTest, ReadDataFileFillsOnlyTheEnabledFields) {
             DataFileBytes(31) + "line 32 has no equals\r\n");
   Edit(29)->setText(QStringLiteral("mine.txt"));
   dialogs_.dataFileAnswer = TempPath(QStringLiteral("inputs.txt"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
   QTest::mouseClick(Button("InputDataBtn"), Qt::LeftButton);
 
   EXPECT_TRUE(dialogs_.messages.empty());
@@ -345,7 +323,7 @@ TEST_F(WindowTest, ReadDataFileChangesNoFieldOnAnyFailure) {
   OpenTempDir();
   Edit(1)->setText(QStringLiteral("11.0"));
   Edit(32)->setText(QStringLiteral("0.5"));
-  const QStringList before = FieldTexts();
+  const QStringList before = EditTexts();
 
   QByteArray noEquals = DataFileBytes(31);
   noEquals.replace("Quantity 29 =", "Quantity 29 :");
@@ -366,7 +344,7 @@ TEST_F(WindowTest, ReadDataFileChangesNoFieldOnAnyFailure) {
     dialogs_.dataFileAnswer = answer;
     QTest::mouseClick(Button("InputDataBtn"), Qt::LeftButton);
     EXPECT_EQ(dialogs_.messages, std::vector<QString>{message});
-    EXPECT_EQ(FieldTexts(), before);
+    EXPECT_EQ(EditTexts(), before);
   }
 }
 
