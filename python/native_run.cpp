@@ -9,27 +9,13 @@
 #include "io/run_export.h"
 #include "model/messages.h"
 #include "python/py_values.h"
+#include "runner/sweep_runner.h"
 
 namespace py = pybind11;
 
 namespace meltsim::python {
 
 namespace {
-
-// The words of the sweep's status column, for the run's outcome.
-const char* StatusText(RunStatus status) {
-  switch (status) {
-    case RunStatus::Done:
-      return "ok";
-    case RunStatus::InputRejected:
-      return "input error";
-    case RunStatus::CalculationFailed:
-      return "calculation error";
-    case RunStatus::FileError:
-      break;
-  }
-  return "file error";
-}
 
 py::object FailureStep(const RunOutcome& out) {
   if (!out.failure) return py::none();
@@ -106,7 +92,8 @@ NativeRun SimulateTexts(const std::vector<std::string>& texts, const std::string
 void BindNativeRun(py::module_& m) {
   py::class_<NativeRun>(m, "NativeRun", "The outcome of one run, as the run command left it.")
       .def_property_readonly(
-          "status", [](const NativeRun& r) { return StatusText(r.outcome.status); },
+          "status",
+          [](const NativeRun& r) { return CaseStatusText(CaseStatusOf(r.outcome.status)); },
           "\"ok\", \"input error\" or \"calculation error\".")
       .def_property_readonly(
           "message", [](const NativeRun& r) { return r.outcome.message; },

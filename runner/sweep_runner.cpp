@@ -30,22 +30,8 @@ CaseResults ResultsOf(const InputData& in, const SimState& s) {
   return r;
 }
 
-CaseStatus StatusOf(RunStatus status) {
-  switch (status) {
-    case RunStatus::Done:
-      return CaseStatus::Ok;
-    case RunStatus::InputRejected:
-      return CaseStatus::InputError;
-    case RunStatus::CalculationFailed:
-      return CaseStatus::CalculationError;
-    case RunStatus::FileError:
-      break;
-  }
-  return CaseStatus::FileError;
-}
-
 void FillRow(const RunOutcome& out, CaseRow& row) {
-  row.status = StatusOf(out.status);
+  row.status = CaseStatusOf(out.status);
   row.notices = out.notices;
   row.warnings = out.warnings;
   if (out.status == RunStatus::Done) {
@@ -185,6 +171,20 @@ class Workers {
 };
 
 }  // namespace
+
+CaseStatus CaseStatusOf(RunStatus status) {
+  switch (status) {
+    case RunStatus::Done:
+      return CaseStatus::Ok;
+    case RunStatus::InputRejected:
+      return CaseStatus::InputError;
+    case RunStatus::CalculationFailed:
+      return CaseStatus::CalculationError;
+    case RunStatus::FileError:
+      break;
+  }
+  return CaseStatus::FileError;
+}
 
 const char* CaseStatusText(CaseStatus status) {
   switch (status) {

@@ -13,11 +13,15 @@
 #include "model/run_options.h"
 #include "model/sim_state.h"
 #include "model/summary_values.h"
+#include "runner/run_command.h"
 #include "runner/sweep_grid.h"
 
 namespace meltsim {
 
 enum class CaseStatus { Ok, InputError, CalculationError, FileError };
+
+// The case's status for the outcome of its run.
+CaseStatus CaseStatusOf(RunStatus status);
 
 // "ok", "input error", "calculation error", "file error".
 const char* CaseStatusText(CaseStatus status);
