@@ -13,14 +13,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The folder of the program or library that holds this code.
+// The folder of the program or library that holds this code. For a shared
+// library (the Python module) the dynamic linker knows its path; for the
+// program itself it knows only the name the program was started by, which
+// has no folder when the program was found through PATH, so the program's
+// own file is asked for instead.
 fs::path OwnFolder() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&PlotModuleProblem), &info) == 0 || info.dli_fname == nullptr)
-    return {};
   std::error_code ec;
-  const fs::path own = fs::canonical(info.dli_fname, ec);
-  return ec ? fs::path(info.dli_fname).parent_path() : own.parent_path();
+  if (dladdr(reinterpret_cast<void*>(&PlotModuleProblem), &info) != 0 &&
+      info.dli_fname != nullptr && fs::path(info.dli_fname).is_absolute()) {
+    const fs::path own = fs::canonical(info.dli_fname, ec);
+    return ec ? fs::path(info.dli_fname).parent_path() : own.parent_path();
+  }
+  const fs::path program = fs::canonical("/proc/self/exe", ec);
+  return ec ? fs::path() : program.parent_path();
 }
 
 std::vector<fs::path> Candidates() {

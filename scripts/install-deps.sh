@@ -6,14 +6,20 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libeigen3-dev
+  libcli11-dev nlohmann-json3-dev libeigen3-dev libboost-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
   xvfb xauth fonts-dejavu-core
   valgrind clang-format time
   help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
   pybind11-dev python3-dev python3-numpy python3-pytest
-  poppler-utils
+  poppler-utils locales
+  emscripten
 )
+
+# Node.js and npm (the WebAssembly build's tests, the page): Debian's
+# packages where the machine has none of its own.
+command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
+command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -29,10 +35,16 @@ done
 
 if [ "${#missing[@]}" -eq 0 ]; then
   echo "install-deps: all packages present"
-  exit 0
+else
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A comma locale for the tests that check that no number depends on it.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "install-deps: generating the de_DE.UTF-8 locale"
+  $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $SUDO locale-gen >/dev/null
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the WebAssembly edition of meltsim with Debian's emscripten: the
+# core and the command line for Node, build-web/meltsim-cli.js with its
+# meltsim-cli.wasm, which takes the arguments of meltsim-cli and writes the
+# same files.
+#
+#   bash scripts/build-web.sh            # into build-web/
+#   MELTSIM_WEB_BUILD=/tmp/w bash scripts/build-web.sh
+#   node build-web/meltsim-cli.js run -o result.txt
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${MELTSIM_WEB_BUILD:-$ROOT/build-web}"
+
+bash "$ROOT/scripts/install-deps.sh"
+
+# Debian's emscripten runs its optimizer under Node with Debian's Node
+# packages (acorn) on the module path.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+# -O2 as the native build; no -g, which would make the module ten times
+# larger.
+emcmake cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DMELTSIM_TESTS=OFF -DMELTSIM_WERROR=ON >/dev/null
+cmake --build "$BUILD" -j"$(nproc)" --target meltsim-cli
+echo "Built $BUILD/meltsim-cli.js: node $BUILD/meltsim-cli.js run -o result.txt"
