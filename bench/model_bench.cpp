@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
 #include "model/fp_check.h"
 #include "model/screw_zones.h"
 #include "physics/physics.h"
@@ -18,10 +19,9 @@ namespace {
 void BM_Run(benchmark::State& state, double RPM, SeriesMode mode) {
   InputData in = DefaultInputData();
   in.RPM = RPM;
-  RecordingMessageSink sink;
   SimState s;
   for (auto _ : state) {
-    RunSimulation(in, s, sink, mode);
+    RunSimulation(in, s, mode);
     benchmark::DoNotOptimize(s.PTOTAL);
   }
   state.counters["NSTEP"] = s.NSTEP;
@@ -39,7 +39,7 @@ BENCHMARK_CAPTURE(BM_Run, StableRpm50, 50.0, SeriesMode::Stable)->Unit(benchmark
 SimState FirstSeriesCallState(const InputData& in) {
   SimState s;
   SetUpRun(in, s);
-  ClearFloatingPointFaults();
+  ClearFaultFlags();
   s.VBZ = std::cos(s.THETA) * s.VB;
   s.VBX = std::sin(s.THETA) * s.VB;
   s.TB = in.C0 * (1 - in.C1 * std::exp(in.C2 * in.PITCH * (s.Z + 0.5 * s.DZ) / LTURN(in.D, s)));

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "io/data_file.h"
 #include "io/number_text.h"
@@ -119,6 +120,16 @@ FieldTextsResult BuildFieldTexts(const FieldOptions& options) {
     if (!ApplySet(assignment, result)) return result;
   }
   return result;
+}
+
+std::string RefusedFieldLine(const InputProblem& problem) {
+  if (problem.field < 0 || problem.field >= kFieldCount) return "";
+  const InputField& field = kFields[static_cast<std::size_t>(problem.field)];
+  std::string_view label = field.windowLabel;
+  const auto isTrimmed = [](char c) { return c == ' ' || c == ':'; };
+  while (!label.empty() && isTrimmed(label.front())) label.remove_prefix(1);
+  while (!label.empty() && isTrimmed(label.back())) label.remove_suffix(1);
+  return "Refused input: " + std::string(field.symbol) + ", " + std::string(label) + "\n";
 }
 
 }  // namespace meltsim::cli

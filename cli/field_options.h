@@ -45,4 +45,9 @@ struct FieldTextsResult {
 // malformed --set or an unknown symbol gives kExitUsage.
 FieldTextsResult BuildFieldTexts(const FieldOptions& options);
 
+// The line that follows a refused input's message on stderr, naming the
+// field: "Refused input: D, Screw Diameter (cm)" (nothing for the save file
+// name, whose message names it).
+std::string RefusedFieldLine(const InputProblem& problem);
+
 }  // namespace meltsim::cli

@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <optional>
 #include <ostream>
 
@@ -39,17 +38,9 @@ was refused (the message on stderr, nothing written); 2 wrong command line;
 // The coefficients in the order of the fit, A0, A1, A11, A2, A22, A12.
 constexpr std::array<const char*, 6> kSymbols = {"A0", "A1", "A11", "A2", "A22", "A12"};
 
-std::string Digits17(double v) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", v);
-  return text;
-}
+std::string Digits17(double v) { return SignificantText(v, 17); }
 
-std::string Short(double v) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.6g", v);
-  return text;
-}
+std::string Short(double v) { return SignificantText(v, 6); }
 
 void PrintFit(const ViscosityFit& fit, const ViscosityDataRead& data, std::ostream& out) {
   for (std::size_t k = 0; k < kSymbols.size(); ++k) {
@@ -73,10 +64,12 @@ std::vector<std::string> RunTemperatureWarnings(const ViscosityFit& fit, const F
   const std::optional<double> TM = ConvertNumber(texts[FieldIndex("TM")]);
   const std::optional<double> C0 = ConvertNumber(texts[FieldIndex("C0")]);
   if (!TM || !C0) return {};
-  std::vector<std::string> warnings = ExtrapolationWarnings(
-      fit, std::min(*TM, *C0), std::max(*TM, *C0), fit.gammaMin, fit.gammaMax);
-  for (std::string& w : warnings)
-    w += " (the run's TM = " + Short(*TM) + ", C0 = " + Short(*C0) + ")";
+  std::vector<std::string> warnings;
+  for (const MessageText& w : ExtrapolationWarnings(fit, std::min(*TM, *C0), std::max(*TM, *C0),
+                                                    fit.gammaMin, fit.gammaMax)) {
+    warnings.push_back(MessageString(w) + " (the run's TM = " + Short(*TM) +
+                       ", C0 = " + Short(*C0) + ")");
+  }
   return warnings;
 }
 
@@ -137,13 +130,13 @@ int FitViscositySubcommand(const FitViscosityOptions& o, std::ostream& out, std:
   }
   const ViscosityFit fit = FitViscosity(data.points);
   if (!fit.ok) {
-    err << o.csv << ": the viscosity can not be fitted: " << fit.message << '\n';
+    err << o.csv << ": the viscosity can not be fitted: " << MessageString(fit.message) << '\n';
     return kExitInputRejected;
   }
   const std::optional<FieldTexts> texts = BaseTexts(o, err);
   if (!texts) return kExitInputRejected;
   PrintFit(fit, data, out);
-  for (const std::string& w : fit.warnings) err << "warning: " << w << '\n';
+  for (const MessageText& w : fit.warnings) err << "warning: " << MessageString(w) << '\n';
   for (const std::string& w : RunTemperatureWarnings(fit, *texts)) err << "warning: " << w << '\n';
   if (o.output.empty()) return kExitDone;
   return WriteFitDataFile(o.output, *texts, fit, out, err);

@@ -29,13 +29,15 @@ refused (the message on stderr, nothing written); 2 wrong command line, or
 keeps its input section); 4 a file (result, JSON, CSV, plot) could not be
 written.)";
 
-// Each message of the run is a line on stderr; they are kept for the JSON copy.
+// Each message of the run is a line on stderr.
 class StderrMessageSink : public MessageSink {
  public:
   explicit StderrMessageSink(std::ostream& err) : err_(err) {}
 
  protected:
-  void Display(const std::string& text) override { err_ << text << '\n' << std::flush; }
+  void Display(const std::string& text, MessageKind) override {
+    err_ << text << '\n' << std::flush;
+  }
 
  private:
   std::ostream& err_;
@@ -112,11 +114,12 @@ int RunSubcommand(const RunOptions& options, std::ostream& err) {
   StderrMessageSink messages(err);
   const RunOutcome outcome =
       RunCommand(fields.texts, options.output, messages, options.fields.series);
+  if (outcome.inputProblem) err << RefusedFieldLine(*outcome.inputProblem);
   if (outcome.status != RunStatus::Done) return ExitCodeOf(outcome.status);
 
   bool written = true;
   if (!options.json.empty()) {
-    const std::string json = RunJson(outcome.inputs, outcome.state, outcome.notices);
+    const std::string json = RunJson(outcome.inputs, outcome.state);
     written = WriteCopy(options.json, json, "JSON", err) && written;
   }
   if (!options.csv.empty()) {

@@ -5,15 +5,15 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <system_error>
 
-#include "cli/sweep_output.h"
+#include "io/number_text.h"
 #include "runner/sweep_runner.h"
+#include "runner/sweep_table.h"
 
 namespace meltsim::cli {
 
@@ -29,22 +29,36 @@ constexpr const char* kSweepExamples = R"(Examples:
   meltsim-cli sweep --vary RPM=20:80:0.1 --shard 2/8 -o part2.csv
                             the cases 3, 11, 19, ... of 601 (one of 8 jobs)
 
-Columns: case, the varied inputs, status (ok, input error, calculation error,
-file error), message, NSTEP, end, QSQT, FLIGHT, PTOTAL, PTOT, PVIS, PPRE,
-PSCREW, TAVM, VSZ, notices. A failing case is a row, never the end of the
-sweep.
+A failing case is a row, never the end of the sweep; its status says what the
+row is worth: ok (solved and physical), warning (a result with a warning, such
+as a solid bed wider than the channel), input error, calculation error, file
+error.
 
 Exit codes: 0 every row written; 1 the data file was refused; 2 wrong
 command line (also a bad --vary or --shard); 4 an output could not be written.)";
 
+// The examples, then the columns of a row as the column table has them.
+std::string SweepFooter() {
+  std::string columns = "Columns: case, the varied inputs";
+  for (const SweepColumn& column : kSweepRowColumns) {
+    columns += std::string(", ") + column.head;
+  }
+  return std::string(kSweepExamples) + "\n\n" + columns + ".";
+}
+
 using Clock = std::chrono::steady_clock;
+
+std::string TwoDigits(long n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 std::string Clocktime(double seconds) {
   const long total = static_cast<long>(seconds + 0.5);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
-                total % 60);
-  return buffer;
+  return std::to_string(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
+         TwoDigits(total % 60);
+}
+
+std::string RightAligned(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
 }
 
 // One line on the terminal, redrawn at most ten times a second: cases done,
@@ -63,13 +77,11 @@ class ProgressBar {
     constexpr int kWidth = 30;
     const int filled =
         static_cast<int>(kWidth * static_cast<double>(done) / static_cast<double>(total));
-    char line[160];
-    std::snprintf(line, sizeof line, "\r%llu/%llu [%s%s] %5.1f%%  %.1f cases/s  %s left ",
-                  static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
-                  std::string(filled, '#').c_str(), std::string(kWidth - filled, '.').c_str(),
-                  100.0 * static_cast<double>(done) / static_cast<double>(total), rate,
-                  Clocktime(left).c_str());
-    err_ << line << (done == total ? "\n" : "") << std::flush;
+    const double percent = 100.0 * static_cast<double>(done) / static_cast<double>(total);
+    err_ << "\r" << done << "/" << total << " [" << std::string(filled, '#')
+         << std::string(kWidth - filled, '.') << "] " << RightAligned(DecimalsText(percent, 1), 5)
+         << "%  " << DecimalsText(rate, 1) << " cases/s  " << Clocktime(left) << " left "
+         << (done == total ? "\n" : "") << std::flush;
   }
 
  private:
@@ -84,8 +96,9 @@ class CountingSink : public CaseRowSink {
   void Write(const CaseRow& row) override {
     ++rows;
     if (row.status == CaseStatus::Ok) ++ok;
+    if (row.status == CaseStatus::Warning) ++warning;
   }
-  std::uint64_t rows = 0, ok = 0;
+  std::uint64_t rows = 0, ok = 0, warning = 0;
 };
 
 // An output stream: standard output for "-", else a file created anew.
@@ -194,7 +207,7 @@ CLI::App* AddSweepSubcommand(CLI::App& app, SweepOptions& options) {
                    "Run only the cases K+1, K+1+N, K+1+2N, ... of the grid (0 <= K < N), for N "
                    "jobs sharing one study; the case column joins them. E.g. --shard 0/4")
       ->type_name("K/N");
-  sweep->footer(kSweepExamples);
+  sweep->footer(SweepFooter());
   return sweep;
 }
 
@@ -244,14 +257,10 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
     return kExitFileError;
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  char summary[200];
-  std::snprintf(summary, sizeof summary,
-                "sweep: %llu of %llu cases (%llu ok, %llu failed) in %.2f s with %u threads\n",
-                static_cast<unsigned long long>(counts.rows),
-                static_cast<unsigned long long>(plan.grid.Size()),
-                static_cast<unsigned long long>(counts.ok),
-                static_cast<unsigned long long>(counts.rows - counts.ok), seconds, settings.jobs);
-  err << summary;
+  err << "sweep: " << counts.rows << " of " << plan.grid.Size() << " cases (" << counts.ok
+      << " ok, " << counts.warning << " with a warning, "
+      << counts.rows - counts.ok - counts.warning << " failed) in " << DecimalsText(seconds, 2)
+      << " s with " << settings.jobs << " thread" << (settings.jobs == 1 ? "" : "s") << "\n";
   return kExitDone;
 }
 

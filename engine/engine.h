@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "model/calculation_error.h"
 #include "model/input_data.h"
-#include "model/messages.h"
+#include "model/message_text.h"
 #include "model/run_options.h"
 #include "model/sim_state.h"
 
@@ -18,26 +19,26 @@ void SetUpRun(const InputData& in, SimState& s);
 
 // Set-up, then the march from melting start until the solid has melted or
 // the screw ends, the solid bed series evaluated as `mode` says. Notices
-// (the overflow notice, where the barrel stops the melting) go to
-// `messages`; the run goes on. Throws CalculationError on a floating-point
-// fault or an iteration that does not settle (in the written mode), or on a
-// failure that the rescue and stable modes cannot mend, with the rows so
-// far left in the table. Warnings on suspect results are left in
-// s.diagnostics.warnings, not shown.
-void RunSimulation(const InputData& in, SimState& s, MessageSink& messages,
-                   SeriesMode mode = SeriesMode::Written);
+// (the overflow notice, where the barrel stops the melting) are kept in
+// s.diagnostics.notices, in order; the run goes on. Throws CalculationError
+// on a floating-point fault or an iteration that does not settle (in the
+// written mode), or on a failure that the rescue and stable modes cannot
+// mend, with the rows so far left in the table. What the mode did for the
+// run is left in s.diagnostics.notes, warnings on suspect results in
+// s.diagnostics.warnings; nothing is shown.
+void RunSimulation(const InputData& in, SimState& s, SeriesMode mode = SeriesMode::Written);
 
 // What no physical run can give, or nothing: a temperature of the table or
 // the summary far outside the range from the coldest of TS0, TSCREW and TM
 // to the hottest barrel temperature, or a power far above what heating the
 // whole throughput to the hottest barrel temperature and melting it needs
 // (the heat conducted into the screw is not bounded so).
-std::optional<std::string> ImpossibleResult(const InputData& in, const SimState& s);
+std::optional<MessageText> ImpossibleResult(const InputData& in, const SimState& s);
 
 // The first recorded row that is not physically sane, or nothing: QS/QT
 // rises, the film has no thickness, or the mid-film temperature T121 lies
 // below the melting point.
-std::optional<std::string> UnphysicalRow(const InputData& in, const SimState& s);
+std::optional<MessageText> UnphysicalRow(const InputData& in, const SimState& s);
 
 // The messages of a geometry on which there is nothing to compute.
 constexpr const char* kNoChannelMessage =

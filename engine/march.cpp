@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "engine/engine.h"
@@ -55,10 +54,20 @@ struct StepStart {
 // Why a step failed for good, found from the state it failed in.
 struct StepFailure {
   bool coldBarrel = false;  // no film can form: the march ends there
-  std::string message;      // otherwise the run's message
-  double TB = 0;            // the step's barrel temperature
-  double flight = 0;        // the step's FLIGHT
+  CalculationErrorKind kind = CalculationErrorKind::NotConverged;
+  MessageText message;  // otherwise the run's message
+  double TB = 0;        // the step's barrel temperature
+  double flight = 0;    // the step's FLIGHT
 };
+
+// No film can form at the step: the march ends there.
+StepFailure ColdBarrel(double TB, double flight) {
+  StepFailure failure;
+  failure.coldBarrel = true;
+  failure.TB = TB;
+  failure.flight = flight;
+  return failure;
+}
 
 // A step whose passes swing between two solid bed widths for good: the
 // widths of the last five pass starts alternate, each one within a part in
@@ -76,18 +85,15 @@ bool SwingsForGood(const std::array<double, kCyclePassStarts>& X) {
          kWidthTolerance * std::abs(X[kCyclePassStarts - 1]);
 }
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
 constexpr const char* kDegreeCelsius = "\u2103";
 
 class March {
  public:
-  March(const InputData& in, SimState& s, MessageSink& messages, SeriesMode mode)
-      : in_(in), s_(s), messages_(messages), mode_(mode) {}
+  March(const InputData& in, SimState& s, SeriesMode mode, GiveUp giveUp)
+      : in_(in),
+        s_(s),
+        mode_(mode),
+        giveUp_(mode == SeriesMode::Rescue ? GiveUp::FailsStep : giveUp) {}
 
   void Run();
 
@@ -97,9 +103,10 @@ class March {
   StepStart Save() const;
   void Restore(const StepStart& start);
   void SwitchToStableSeries(double flight);
-  std::string RescueWarning(const CalculationError& e) const;
+  MessageText RescueNote(const CalculationError& e) const;
   StepFailure Diagnose(const CalculationError& e) const;
   StepFailure Classify(const CalculationError& e) const;
+  StepFailure FilmNotSolved(const MessageText& where) const;
   bool EndAfterFailure(const StepFailure& failure);
   double StepFlight() const;
   Zone ChooseZoneAndStep();
@@ -114,6 +121,8 @@ class March {
   bool PassesEndOfScrew();
   bool RecordAcceptedStep(Zone zone);  // false when the recorder stops the march
   void NoteSuspectStep();
+  void FailOnGiveUp();
+  [[noreturn]] void ThrowFilmNotSolved() const;
   void ReportOverflow();
   void CarryIntoNextStep();
   void EndMarch(MarchEnd how);
@@ -121,8 +130,8 @@ class March {
 
   const InputData& in_;
   SimState& s_;
-  MessageSink& messages_;
   const SeriesMode mode_;
+  const GiveUp giveUp_;
   bool firstStep_ = true;
   int linearRefits_ = 0;  // returns from the closed-form to the numeric film in this step
   bool bedVelocityThisStep_ = false;  // VSZMB belongs to this step
@@ -137,8 +146,10 @@ class March {
 void March::Run() {
   for (;;) {
     if (s_.ISTEP > kMaxSteps) {
-      throw CalculationError("Calculation stopped at step " + std::to_string(s_.ISTEP) +
-                             ": the screw needs more than " + std::to_string(kMaxSteps) + " steps");
+      throw CalculationError(CalculationErrorKind::TooManySteps,
+                             "Calculation stopped at step " + std::to_string(s_.ISTEP) +
+                                 ": the screw needs more than " + std::to_string(kMaxSteps) +
+                                 " steps");
     }
     if (!(mode_ == SeriesMode::Written ? Step() : StepWithRescue())) return;
   }
@@ -151,7 +162,7 @@ bool March::Step() {
   // stops where the barrel is no hotter than the melting point, rather than
   // marching on with a film that cannot form.
   if (s_.useStableLimits && !(s_.TB > in_.TM)) {
-    return EndAfterFailure({true, "", s_.TB, StepFlight()});
+    return EndAfterFailure(ColdBarrel(s_.TB, StepFlight()));
   }
   if (!IterateStep()) {
     EndMarch(MarchEnd::SolidBedWidth);
@@ -179,13 +190,13 @@ bool March::StepWithRescue() {
   } catch (const CalculationError& e) {
     const StepFailure failure = Diagnose(e);
     Restore(start);
-    ClearFloatingPointFaults();  // what the diagnosis computed
+    ClearFloatingPointFaults(s_);  // what the diagnosis computed
     if (mode_ == SeriesMode::Rescue && !s_.useStableLimits) {
       SwitchToStableSeries(failure.flight);
       const bool goesOn = StepWithRescue();
       // Said only where the converged series carried the step on.
       if (s_.marchEnd != MarchEnd::BarrelBelowMeltingPoint) {
-        s_.diagnostics.warnings.insert(s_.diagnostics.warnings.begin(), RescueWarning(e));
+        s_.diagnostics.notes.insert(s_.diagnostics.notes.begin(), RescueNote(e));
       }
       return goesOn;
     }
@@ -213,10 +224,10 @@ void March::SwitchToStableSeries(double flight) {
   d.rescuedFlight = flight;
 }
 
-std::string March::RescueWarning(const CalculationError& e) const {
+MessageText March::RescueNote(const CalculationError& e) const {
   const RunDiagnostics& d = s_.diagnostics;
-  return "Step " + std::to_string(d.rescuedStep) + " (FLIGHT " + Fixed(d.rescuedFlight, 2) +
-         ") failed with the written solid bed series (" + e.what() +
+  return "Step " + std::to_string(d.rescuedStep) + " (FLIGHT " + FixedNumber(d.rescuedFlight, 2) +
+         ") failed with the written solid bed series (" + e.message +
          "); from this step on the run takes the converged series sums wherever the term loop "
          "does not converge";
 }
@@ -234,65 +245,110 @@ StepFailure March::Diagnose(const CalculationError& e) const {
 // The state the step failed in (its zone, step length and TB are set) says why.
 StepFailure March::Classify(const CalculationError& e) const {
   const SimState& s = s_;
-  const std::string where =
-      "step " + std::to_string(s.ISTEP) + " (FLIGHT " + Fixed(StepFlight(), 2) + ")";
+  const MessageText where =
+      "step " + std::to_string(s.ISTEP) + " (FLIGHT " + FixedNumber(StepFlight(), 2) + ")";
   // The heat balance of the film: conduction from the barrel and the
   // dissipation against the heat a gram of melt needs.
   const double numerator = 2 * in_.KM * (s.TB - in_.TM) + s.QDISS;
   const double heat = in_.CPS * s.DTS + in_.HFUS + (s.TAV - in_.TM) * in_.CPM;
   const double radicand = numerator * s.X / (s.VBX * s.UFAC * in_.RHOM * heat);
-  if (!(s.TB > in_.TM) || !(numerator > 0) || !(radicand > 0)) return {true, ""};
+  if (!(s.TB > in_.TM) || !(numerator > 0) || !(radicand > 0)) return ColdBarrel(s.TB, 0);
 
   const bool first = s.ISTEP == 1;  // InitMeltFilm fitted at this step, the refits later
   const double eta1 = first ? s.ETA1 : s.ETAA, eta2 = first ? s.ETA2 : s.ETAB;
   const auto outOfRange = [](double eta) { return eta == 0 || !std::isfinite(eta); };
   if (outOfRange(eta1) || outOfRange(eta2)) {
     const double gamma = first ? s.GAMN : s.GAMM;
-    return {false, "Calculation stopped at " + where +
-                       ": the melt viscosity between the melting point TM = " + Fixed(in_.TM, 1) +
-                       " " + kDegreeCelsius +
-                       " and the barrel temperature TB = " + GeneralNumberText(s.TB) + " " +
-                       kDegreeCelsius + " at the shear rate " + GeneralNumberText(gamma) +
-                       " 1/s lies outside the range of the viscosity equation (it is zero or "
-                       "infinite in double precision); check C0, C1, C2, RPM and the viscosity "
-                       "parameters A0 to A12"};
+    return {false, CalculationErrorKind::ViscosityOutOfRange,
+            "Calculation stopped at " + where +
+                ": the melt viscosity between the melting point TM = " + FixedNumber(in_.TM, 1) +
+                " " + kDegreeCelsius + " and the barrel temperature TB = " + GeneralNumber(s.TB) +
+                " " + kDegreeCelsius + " at the shear rate " + GeneralNumber(gamma) +
+                " 1/s lies outside the range of the viscosity equation (it is zero or "
+                "infinite in double precision); check C0, C1, C2, RPM and the viscosity "
+                "parameters A0 to A12"};
   }
   if (in_.SBAP < 1 && bedVelocityThisStep_ && !(s.VSZMB > 0)) {
-    return {false, "Calculation stopped at " + where +
-                       ": the mass balance of the channel gives no positive solid bed velocity "
-                       "(VSZMB = " +
-                       GeneralNumberText(s.VSZMB) +
-                       " cm/s); check OUTPUT against the channel (H1, H3, PITCH, E) and SBAP"};
+    return {false, CalculationErrorKind::NoSolidBedVelocity,
+            "Calculation stopped at " + where +
+                ": the mass balance of the channel gives no positive solid bed velocity "
+                "(VSZMB = " +
+                GeneralNumber(s.VSZMB) +
+                " cm/s); check OUTPUT against the channel (H1, H3, PITCH, E) and SBAP"};
   }
-  const std::string what = e.what();
-  if (what.rfind("Calculation did not converge", 0) == 0) {
-    return {false, "Calculation did not converge at " + where +
-                       " even with the converged solid bed series (" + what +
-                       "); check the operating point (RPM, OUTPUT), the barrel temperatures "
-                       "(C0, C1, C2) and KS"};
+  if (e.kind == CalculationErrorKind::FilmNotSolved) return FilmNotSolved(where);
+  if (e.kind == CalculationErrorKind::FilmSolutionsAlternate) {
+    return {false, e.kind,
+            "Calculation did not converge at " + where +
+                " even with the converged solid bed series: the melt film goes back and forth "
+                "between its closed-form and its numeric solution, its mid-film temperature "
+                "T121 = " +
+                FixedNumber(s.T121, 2) + " " + kDegreeCelsius +
+                " staying where the two meet, 0.3 to 0.5 " + kDegreeCelsius +
+                " above the mean film temperature of the first step (TFMEAN = " +
+                FixedNumber(s.TFMEAN, 2) + " " + kDegreeCelsius +
+                "), with the barrel at TB = " + FixedNumber(s.TB, 1) + " " + kDegreeCelsius +
+                "; check the barrel temperatures (C0, C1, C2) and the operating point (RPM, "
+                "OUTPUT)"};
   }
-  return {false, what + " (FLIGHT " + Fixed(StepFlight(), 2) +
-                     "; the converged solid bed series did not help): check the operating point "
-                     "(RPM, OUTPUT), the barrel temperatures (C0, C1, C2) and the polymer data"};
+  if (e.kind == CalculationErrorKind::NotConverged) {
+    return {false, CalculationErrorKind::NotConverged,
+            "Calculation did not converge at " + where +
+                " even with the converged solid bed series (" + e.message +
+                "); check the operating point (RPM, OUTPUT), the barrel temperatures "
+                "(C0, C1, C2) and KS"};
+  }
+  return {false, e.kind,
+          e.message + " (FLIGHT " + FixedNumber(StepFlight(), 2) +
+              "; the converged solid bed series did not help): check the operating point "
+              "(RPM, OUTPUT), the barrel temperatures (C0, C1, C2) and the polymer data"};
+}
+
+// A film that the converged sums give up on too: the solid bed gives heat
+// to the melting interface. A screw (or a solid fed) hotter than the
+// melting point heats the solid bed past it, which the model does not
+// describe; that is the cause to name when it is so.
+StepFailure March::FilmNotSolved(const MessageText& where) const {
+  const MessageText head =
+      "The melt film cannot be solved at " + where +
+      ", even with the converged solid bed series: the solid bed gives heat to the melting "
+      "interface instead of taking it up (its heating term DTS came out negative seven times)";
+  const MessageText TM = FixedNumber(in_.TM, 1) + " " + kDegreeCelsius;
+  MessageText cause;
+  if (in_.TSCREW > in_.TM) {
+    cause = "; the screw temperature TSCREW = " + FixedNumber(in_.TSCREW, 1) + " " +
+            kDegreeCelsius + " lies above the melting point TM = " + TM +
+            ", so the screw heats the solid bed past its melting point, which the model does "
+            "not describe: check TSCREW";
+  } else if (in_.TS0 > in_.TM) {
+    cause = "; the solid temperature TS0 = " + FixedNumber(in_.TS0, 1) + " " + kDegreeCelsius +
+            " lies above the melting point TM = " + TM + ": check TS0";
+  } else {
+    cause =
+        "; check the operating point (RPM, OUTPUT), the barrel temperatures (C0, C1, C2), "
+        "TSCREW and KS";
+  }
+  return {false, CalculationErrorKind::FilmNotSolved, head + cause};
 }
 
 // Where the barrel is no hotter than the melting point the march ends with
 // the rows so far; at the first step there are none, and the run fails.
 bool March::EndAfterFailure(const StepFailure& failure) {
-  if (!failure.coldBarrel) throw CalculationError(failure.message);
-  const std::string TB = Fixed(failure.TB, 1) + " " + kDegreeCelsius;
-  const std::string TM = Fixed(in_.TM, 1) + " " + kDegreeCelsius;
+  if (!failure.coldBarrel) throw CalculationError(failure.kind, failure.message);
+  const MessageText TB = FixedNumber(failure.TB, 1) + " " + kDegreeCelsius;
+  const MessageText TM = FixedNumber(in_.TM, 1) + " " + kDegreeCelsius;
   if (s_.ISTEP == 1) {
     throw CalculationError(
-        "No melt film can form where melting starts (FLIGHT " + Fixed(failure.flight, 2) +
-        "): the barrel temperature TB = " + TB + " is not above the melting point TM = " + TM +
-        ", or barely so; the barrel temperature TB = C0*(1 - C1*exp(C2*x)) has C0 = " +
-        GeneralNumberText(in_.C0) + ", C1 = " + GeneralNumberText(in_.C1) +
-        ", C2 = " + GeneralNumberText(in_.C2) + " 1/cm");
+        CalculationErrorKind::NoMeltFilm,
+        "No melt film can form where melting starts (FLIGHT " + FixedNumber(failure.flight, 2) +
+            "): the barrel temperature TB = " + TB + " is not above the melting point TM = " + TM +
+            ", or barely so; the barrel temperature TB = C0*(1 - C1*exp(C2*x)) has C0 = " +
+            GeneralNumber(in_.C0) + ", C1 = " + GeneralNumber(in_.C1) +
+            ", C2 = " + GeneralNumber(in_.C2) + " 1/cm");
   }
-  messages_.ShowMessage("Melting stops at FLIGHT " + Fixed(failure.flight, 2) +
-                        ": the barrel temperature TB = " + TB +
-                        " is not above the melting point TM = " + TM);
+  s_.diagnostics.notices.push_back("Melting stops at FLIGHT " + FixedNumber(failure.flight, 2) +
+                                   ": the barrel temperature TB = " + TB +
+                                   " is not above the melting point TM = " + TM);
   s_.PTOTAL = s_.PTOT + s_.PPRE;
   EndMarch(MarchEnd::BarrelBelowMeltingPoint);
   return false;
@@ -417,6 +473,7 @@ void March::SolveNumericFilm() {
   ++s.counts.quadraticPasses;
   IterateFilmQuadratic(in_, s);
   CountFilmPasses();
+  FailOnGiveUp();
   int repeats = 0;
   for (; std::abs(s.T121 - s.TQMID) >= kMidFilmTolerance; ++repeats) {
     if (repeats >= kMaxStepLoops) ThrowNotConverged(s, "film temperature relaxation");
@@ -424,6 +481,7 @@ void March::SolveNumericFilm() {
     ++s.counts.relaxations;
     IterateFilmQuadratic(in_, s);
     CountFilmPasses();
+    FailOnGiveUp();
   }
   s.counts.maxRelaxations = std::max(s.counts.maxRelaxations, repeats);
   FilmAveragesQuadratic(in_, s);
@@ -435,9 +493,12 @@ PassStage March::SolveClosedFormFilm() {
   SimState& s = s_;
   IterateFilmLinear(in_, s);
   CountFilmPasses();
+  FailOnGiveUp();
   if (s.T121 - s.TFMEAN >= kClosedFormTooHotRise) {
     linearRefits_ = linearRefits_ + 1;
-    if (linearRefits_ >= kMaxStepLoops) ThrowNotConverged(s, "linear film refit");
+    if (linearRefits_ >= kMaxStepLoops) {
+      ThrowNotConverged(s, "linear film refit", CalculationErrorKind::FilmSolutionsAlternate);
+    }
     ++s.counts.linearRefits;
     RefitViscosityLaw(in_, s);
     FilmProfile(in_, s);
@@ -498,6 +559,8 @@ bool March::PassesEndOfScrew() {
 // the throughput is still solid; an overflow in the step is reported after.
 bool March::RecordAcceptedStep(Zone zone) {
   SimState& s = s_;
+  // A step whose last film iteration gave up has no solved film to record.
+  if (giveUp_ == GiveUp::FailsStep && s.filmCarriedOver) ThrowFilmNotSolved();
   s.STOPFLAG = false;
   FinishStep(in_, s, s.STOPFLAG);
   if (s.STOPFLAG) {
@@ -530,10 +593,27 @@ void March::NoteSuspectStep() {
   }
 }
 
+// In the rescue a film that the written series gave up on (seven negative
+// DTS, the film of the step before kept) is not a solved film, and the step
+// is doomed: it fails at once, like a step that faults, and is computed
+// again with the converged sums.
+void March::FailOnGiveUp() {
+  if (mode_ == SeriesMode::Rescue && !s_.useStableLimits && s_.filmCarriedOver)
+    ThrowFilmNotSolved();
+}
+
+void March::ThrowFilmNotSolved() const {
+  throw CalculationError(CalculationErrorKind::FilmNotSolved,
+                         "The film thickness iteration gave up at step " +
+                             std::to_string(s_.ISTEP) +
+                             ": the solid bed series gave a negative solid heating term DTS "
+                             "seven times");
+}
+
 void March::ReportOverflow() {
   s_.EXPAOVF = 0.0;
   ++s_.counts.overflowNotices;
-  messages_.ShowMessage("EXPA Overflowed / AA = " + GeneralNumberText(s_.AA));
+  s_.diagnostics.notices.push_back("EXPA Overflowed / AA = " + GeneralNumber(s_.AA));
 }
 
 // The end of this step is the beginning of the next.
@@ -568,8 +648,8 @@ void March::EndMarch(MarchEnd how) {
 
 }  // namespace
 
-void MarchAlongTheScrew(const InputData& in, SimState& s, MessageSink& messages, SeriesMode mode) {
-  ClearFloatingPointFaults();  // before the set-up, so that its own faults count
+void MarchAlongTheScrew(const InputData& in, SimState& s, SeriesMode mode, GiveUp giveUp) {
+  ClearFloatingPointFaults(s);  // before the set-up, so that its own faults count
   SetUpRun(in, s);
   s.diagnostics.seriesMode = mode;
   s.useStableLimits = mode == SeriesMode::Stable;
@@ -578,11 +658,13 @@ void MarchAlongTheScrew(const InputData& in, SimState& s, MessageSink& messages,
     CheckFloatingPoint(s, "set-up");
   } catch (const CalculationError& e) {
     if (mode == SeriesMode::Written) throw;
-    throw CalculationError(std::string(e.what()) +
-                           ": an input lies beyond what the calculation can take (a value near "
-                           "the largest or smallest number); check the inputs for extreme values");
+    throw CalculationError(CalculationErrorKind::InputBeyondRange,
+                           e.message +
+                               ": an input lies beyond what the calculation can take (a value "
+                               "near the largest or smallest number); check the inputs for "
+                               "extreme values");
   }
-  March march(in, s, messages, mode);
+  March march(in, s, mode, giveUp);
   try {
     march.Run();
   } catch (CalculationError& e) {

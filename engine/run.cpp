@@ -2,7 +2,6 @@
 // on results that deserve a second look.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -32,13 +31,9 @@ constexpr double kHotMargin = 300;
 constexpr double kPowerFactor = 10;
 constexpr double kPowerAllowance = 10;  // kW
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
+MessageText Fixed(double value, int decimals) { return FixedNumber(value, decimals); }
 
-std::string Number(double value) { return GeneralNumberText(value); }
+MessageText Number(double value) { return GeneralNumber(value); }
 
 struct PhysicalBounds {
   double coldest, hottest, power;
@@ -54,23 +49,26 @@ PhysicalBounds BoundsOf(const InputData& in, const SimState& s) {
           kPowerFactor * s.QT * heatPerGram * kKilowattPerCalPerSecond + kPowerAllowance};
 }
 
-std::optional<std::string> OutsideTemperatures(const PhysicalBounds& b, const char* what,
+std::optional<MessageText> OutsideTemperatures(const PhysicalBounds& b, const char* what,
                                                double T) {
   if (T >= b.coldest && T <= b.hottest) return std::nullopt;
-  return std::string(what) + " = " + Number(T) + " \u2103 lies outside " + Fixed(b.coldest, 0) +
-         " to " + Fixed(b.hottest, 0) + " \u2103";
+  return what + (" = " + Number(T)) + " \u2103 lies outside " + Fixed(b.coldest, 0) + " to " +
+         Fixed(b.hottest, 0) + " \u2103";
 }
 
-std::optional<std::string> OutsidePowers(const PhysicalBounds& b, const char* what, double P) {
+std::optional<MessageText> OutsidePowers(const PhysicalBounds& b, const char* what, double P) {
   if (std::abs(P) <= b.power) return std::nullopt;
-  return std::string(what) + " = " + Number(P) + " kW is " + (P < 0 ? "below -" : "more than ") +
+  return what + (" = " + Number(P)) + " kW is " + (P < 0 ? "below -" : "more than ") +
          Number(b.power) +
          " kW, ten times the power that heats and melts the whole throughput and 10 kW more";
 }
 
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+MessageText Joined(const std::vector<MessageText>& parts) {
+  MessageText text;
+  for (const MessageText& part : parts) {
+    if (!text.Empty()) text += "; ";
+    text += part;
+  }
   return text;
 }
 
@@ -97,11 +95,11 @@ void AddSuspectResultWarnings(SimState& s) {
 
 }  // namespace
 
-std::optional<std::string> ImpossibleResult(const InputData& in, const SimState& s) {
+std::optional<MessageText> ImpossibleResult(const InputData& in, const SimState& s) {
   const PhysicalBounds b = BoundsOf(in, s);
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     const StepRow& r = s.StepResults[i];
-    std::vector<std::string> found;
+    std::vector<MessageText> found;
     for (const auto& [what, T] : {std::pair{"TB", r.RTB}, {"T121", r.RT121}, {"TAV", r.RTAV}}) {
       if (auto outside = OutsideTemperatures(b, what, T)) found.push_back(*outside);
     }
@@ -114,7 +112,7 @@ std::optional<std::string> ImpossibleResult(const InputData& in, const SimState&
     }
   }
   const SummaryValues v = SummaryOf(in, s);
-  std::vector<std::string> found;
+  std::vector<MessageText> found;
   if (RecordedRows(s) > 0) {  // without rows the averages are not formed
     for (const auto& [what, T] : {std::pair{"the average melt temperature TAVM", v.TAVM},
                                   {"the average solid temperature TSAVSTEP", v.TSAVSTEP}}) {
@@ -132,10 +130,10 @@ std::optional<std::string> ImpossibleResult(const InputData& in, const SimState&
   return "in the summary: " + Joined(found);
 }
 
-std::optional<std::string> UnphysicalRow(const InputData& in, const SimState& s) {
+std::optional<MessageText> UnphysicalRow(const InputData& in, const SimState& s) {
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     const StepRow& r = s.StepResults[i];
-    const std::string where =
+    const MessageText where =
         "at step " + std::to_string(i + 1) + " (FLIGHT " + Fixed(r.RFLIGHT, 2) + ")";
     if (i > 0 && r.RQSQT > s.StepResults[i - 1].RQSQT) return where + " QS/QT rises";
     if (!(r.RFILM > 0)) return where + " the film has no thickness";
@@ -146,16 +144,29 @@ std::optional<std::string> UnphysicalRow(const InputData& in, const SimState& s)
 
 namespace {
 
+void KeepEarlierNotices(const SimState& first, SimState& again) {
+  std::vector<MessageText>& notices = again.diagnostics.notices;
+  notices.insert(notices.begin(), first.diagnostics.notices.begin(),
+                 first.diagnostics.notices.end());
+}
+
 // The whole run again with the converged series from its first step, for a
 // rescue that met its trouble too late. `why` says what was wrong.
-SimState RecomputeStable(const InputData& in, MessageSink& messages, const std::string& why) {
+// The notices of the first computation stay, before those of the second.
+SimState RecomputeStable(const InputData& in, const SimState& first, const MessageText& why) {
   SimState again;
-  MarchAlongTheScrew(in, again, messages, SeriesMode::Stable);
-  CheckResultsFinite(in, again);
+  try {
+    MarchAlongTheScrew(in, again, SeriesMode::Stable, GiveUp::FailsStep);
+    CheckResultsFinite(in, again);
+  } catch (const CalculationError&) {
+    KeepEarlierNotices(first, again);
+    throw;
+  }
+  KeepEarlierNotices(first, again);
   again.diagnostics.seriesMode = SeriesMode::Rescue;
   again.diagnostics.recomputedStable = true;
-  again.diagnostics.warnings.insert(
-      again.diagnostics.warnings.begin(),
+  again.diagnostics.notes.insert(
+      again.diagnostics.notes.begin(),
       "The run was computed again from its first step with the converged solid bed series, "
       "because the first computation " +
           why);
@@ -165,8 +176,8 @@ SimState RecomputeStable(const InputData& in, MessageSink& messages, const std::
 // Results that no screw can give: a warning in the written series; in the
 // rescue the run is computed again in the stable series; in the stable
 // series, or when that does not mend them, the run fails.
-void HandleImpossibleResult(const InputData& in, SimState& s, MessageSink& messages,
-                            SeriesMode mode, const std::string& impossible) {
+void HandleImpossibleResult(const InputData& in, SimState& s, SeriesMode mode,
+                            const MessageText& impossible) {
   if (mode == SeriesMode::Written) {
     s.diagnostics.warnings.push_back(
         "The results are not physical, " + impossible +
@@ -175,54 +186,97 @@ void HandleImpossibleResult(const InputData& in, SimState& s, MessageSink& messa
   }
   if (mode == SeriesMode::Rescue) {
     SimState again =
-        RecomputeStable(in, messages, "gave results that no screw can give (" + impossible + ")");
-    if (const std::optional<std::string> still = ImpossibleResult(in, again)) {
+        RecomputeStable(in, s, "gave results that no screw can give (" + impossible + ")");
+    if (const std::optional<MessageText> still = ImpossibleResult(in, again)) {
       // The failure is that of the computation again: its rows and its
       // diagnostics are what the run reached.
       s = std::move(again);
-      throw CalculationError("The calculation gives results that no screw can give, " + *still +
-                             ", also with the converged solid bed series; check the inputs");
+      throw CalculationError(CalculationErrorKind::ImpossibleResult,
+                             "The calculation gives results that no screw can give, " + *still +
+                                 ", also with the converged solid bed series; check the inputs");
     }
     s = std::move(again);
     return;
   }
-  throw CalculationError("The calculation gives results that no screw can give, " + impossible +
-                         "; check the inputs");
+  throw CalculationError(
+      CalculationErrorKind::ImpossibleResult,
+      "The calculation gives results that no screw can give, " + impossible + "; check the inputs");
 }
 
 // A rescued run whose steps before the rescue, computed by the written
 // series, are not physical (a film colder than the melting point where the
 // barrel is) is computed again in the stable series where that finishes;
 // otherwise it stays, and says so.
-void HandleUnphysicalRescue(const InputData& in, SimState& s, MessageSink& messages,
-                            const std::string& unphysical) {
+void HandleUnphysicalRescue(const InputData& in, SimState& s, const MessageText& unphysical) {
   try {
-    SimState again =
-        RecomputeStable(in, messages, "was not physical before its rescue, " + unphysical);
+    SimState again = RecomputeStable(in, s, "was not physical before its rescue, " + unphysical);
     if (!ImpossibleResult(in, again)) {
       s = std::move(again);
       return;
     }
   } catch (const CalculationError& e) {
     s.diagnostics.warnings.push_back("The steps before the rescue are not physical, " + unphysical +
-                                     "; the run in the stable series does not finish (" + e.what() +
-                                     "), so these results stay: use them with care");
+                                     "; the run in the stable series does not finish (" +
+                                     e.message + "), so these results stay: use them with care");
     return;
   }
   s.diagnostics.warnings.push_back("The steps before the rescue are not physical, " + unphysical +
                                    "; use these results with care");
 }
 
+// Failures that no series can mend: the screw itself, the inputs, a barrel
+// too cold where melting starts.
+bool SeriesCannotMend(CalculationErrorKind kind) {
+  switch (kind) {
+    case CalculationErrorKind::NoChannel:
+    case CalculationErrorKind::MeltingBeyondScrew:
+    case CalculationErrorKind::NoMeltFilm:
+    case CalculationErrorKind::InputBeyondRange:
+    case CalculationErrorKind::TooManySteps:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The rescue: the written series until a step fails, the converged sums
+// from that step on. A step that fails even then may owe its failure to
+// the written steps before it: the run is computed again with the converged
+// sums from its first step, and fails with the first failure when that does
+// not finish either.
+void MarchWithRescue(const InputData& in, SimState& s) {
+  try {
+    MarchAlongTheScrew(in, s, SeriesMode::Rescue);
+    CheckResultsFinite(in, s);
+  } catch (const CalculationError& e) {
+    if (s.diagnostics.rescuedStep <= 1 || SeriesCannotMend(e.kind)) throw;
+    SimState again;
+    try {
+      again =
+          RecomputeStable(in, s,
+                          "failed after its rescue at step " +
+                              std::to_string(s.diagnostics.rescuedStep) + " (" + e.message + ")");
+    } catch (const CalculationError&) {
+      throw e;
+    }
+    s = std::move(again);
+  }
+}
+
 }  // namespace
 
-void RunSimulation(const InputData& in, SimState& s, MessageSink& messages, SeriesMode mode) {
-  MarchAlongTheScrew(in, s, messages, mode);
-  CheckResultsFinite(in, s);
-  if (const std::optional<std::string> impossible = ImpossibleResult(in, s)) {
-    HandleImpossibleResult(in, s, messages, mode, *impossible);
+void RunSimulation(const InputData& in, SimState& s, SeriesMode mode) {
+  if (mode == SeriesMode::Rescue) {
+    MarchWithRescue(in, s);
+  } else {
+    MarchAlongTheScrew(in, s, mode);
+    CheckResultsFinite(in, s);
+  }
+  if (const std::optional<MessageText> impossible = ImpossibleResult(in, s)) {
+    HandleImpossibleResult(in, s, mode, *impossible);
   } else if (mode == SeriesMode::Rescue && s.diagnostics.rescuedStep > 0) {
-    if (const std::optional<std::string> unphysical = UnphysicalRow(in, s)) {
-      HandleUnphysicalRescue(in, s, messages, *unphysical);
+    if (const std::optional<MessageText> unphysical = UnphysicalRow(in, s)) {
+      HandleUnphysicalRescue(in, s, *unphysical);
     }
   }
   AddSuspectResultWarnings(s);

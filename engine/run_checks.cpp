@@ -13,19 +13,20 @@ namespace meltsim {
 
 void CheckGeometry(const InputData& in, const SimState& s) {
   // The flights take up the whole pitch: there is no channel for the solid.
-  if (s.W <= 0) throw CalculationError(kNoChannelMessage);
+  if (s.W <= 0) throw CalculationError(CalculationErrorKind::NoChannel, kNoChannelMessage);
   // Melting would begin where the screw has already ended (NDELAY at or past
   // NFEED + NCOMP + NMETER turns). A start inside the compression or the
   // metering zone is a valid run: the march begins there.
   if (in.NDELAY >= in.NFEED + in.NCOMP + in.NMETER || s.ZTOTAL <= 0) {
-    throw CalculationError(kMeltingBeyondScrewMessage);
+    throw CalculationError(CalculationErrorKind::MeltingBeyondScrew, kMeltingBeyondScrewMessage);
   }
 }
 
 namespace {
 
 [[noreturn]] void ThrowNotFinite(const std::string& where) {
-  throw CalculationError("Calculation gave a result that is not a finite number" + where);
+  throw CalculationError(CalculationErrorKind::NotFinite,
+                         "Calculation gave a result that is not a finite number" + where);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // The number grammar of the input fields, data files and result files.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <system_error>
 
+#include "io/decimal_conversion.h"
 #include "io/number_text.h"
 
 namespace meltsim {
@@ -113,15 +113,13 @@ std::optional<double> ConvertNumber(std::string_view text) {
   s += 'e';
   s += std::to_string(exponent);
 
-  double value = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (end != s.data() + s.size()) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) {
+  const decimal::Parsed parsed = decimal::Parse(s);
+  if (parsed.outOfRange) {
     if (magnitude < 0) return zero;  // underflow: rounds to zero
     return std::nullopt;             // overflow: beyond the largest double
   }
-  if (ec != std::errc()) return std::nullopt;
-  return value;
+  if (!parsed.ok) return std::nullopt;
+  return parsed.value;
 }
 
 }  // namespace meltsim

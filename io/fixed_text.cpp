@@ -1,11 +1,10 @@
 // The number text of the result file: fixed notation with a bounded number
 // of significant digits, scientific form for numbers too large for it.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
+#include "io/decimal_conversion.h"
 #include "io/number_text.h"
 
 namespace meltsim {
@@ -23,11 +22,10 @@ struct Decimal {
 };
 
 // |value| expanded to 18 significant digits, correctly rounded to nearest,
-// in the form of printf's "%.17e": one digit before the point and 17 after
-// it. std::to_chars rounds exactly as printf does, at a fraction of its cost.
+// in the form of printf's "%.17e": one digit before the point and 17 after it.
 Decimal Expand(double value) {
-  char buf[40] = {};
-  std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17);
+  const std::string text = decimal::Scientific(std::fabs(value), kExpansionDigits - 1);
+  const char* buf = text.c_str();
   Decimal d;
   if (value == 0) return d;
   d.digits.reserve(kExpansionDigits);

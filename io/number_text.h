@@ -1,10 +1,14 @@
-// Numbers as text: the input grammar that turns field texts into numbers,
-// and the number text rules of the result file and of notices.
+// Numbers as text: the one module through which a number becomes text or a
+// text a number, in every layer above it and every front end. Every form is
+// exact and the same in every locale (the decimal separator is always the
+// point) and on every platform (io/decimal_conversion.h).
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "model/message_text.h"
 
 namespace meltsim {
 
@@ -18,10 +22,33 @@ std::optional<double> ConvertNumber(std::string_view text);
 // scientific form when more than P digits stand before the point. The value
 // is first expanded to 18 significant digits, then rounded half away from
 // zero. A value that rounds to zero is written without a minus sign.
+// The number text of the result file.
 std::string FixedText(double value, int P, int D);
 
 // One cell of the result table: FixedText(value, width, decimals),
 // right-aligned in `width` when its text has 3 to width-1 characters.
 std::string FormatColumn(int width, int decimals, double value);
+
+// The shortest text that converts back to the same double: "3e-05", "0.1",
+// "300", "1e+20"; the numbers of CSV files and of texts given to input
+// fields (by sweeps and by Python). "nan", "inf" and "-inf" where not finite.
+std::string ShortestText(double value);
+
+// Fixed notation with exactly `decimals` decimals, correctly rounded (half
+// to even on the exact binary value): "13.95"; the numbers of messages.
+std::string DecimalsText(double value, int decimals);
+
+// Up to `digits` significant digits, trailing zeros dropped, scientific
+// notation ("1.5e-07") below 1e-4 or from 10^digits on: short numbers of
+// messages and labels ("0.9987", "1.2e+05").
+std::string SignificantText(double value, int digits);
+
+// The general number format of notices: the shortest of fixed and
+// scientific notation with up to 15 significant digits, trailing zeros
+// dropped ("8.99499999999999", "1.5E-7", "INF").
+std::string GeneralNumberText(double value);
+
+// A message with its numbers written in their forms.
+std::string MessageString(const MessageText& message);
 
 }  // namespace meltsim

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "io/data_file.h"
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "io/result_file.h"
 
@@ -102,7 +103,8 @@ std::optional<std::string> CheckPolymer(const Polymer& polymer) {
     }
     in.*PolymerField(k).member = *value;
   }
-  return CheckInputs(in);
+  if (const std::optional<InputProblem> problem = CheckInputs(in)) return problem->message;
+  return std::nullopt;
 }
 
 std::string PolymerFileText(const Polymer& polymer) {

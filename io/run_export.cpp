@@ -1,20 +1,22 @@
 #include "io/run_export.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "io/number_text.h"
 #include "model/result_columns.h"
+#include "model/result_status.h"
 #include "model/summary_values.h"
 
 namespace meltsim {
 
 namespace {
 
-std::string FullPrecision(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
+std::vector<std::string> Texts(const std::vector<MessageText>& messages) {
+  std::vector<std::string> texts;
+  texts.reserve(messages.size());
+  for (const MessageText& message : messages) texts.push_back(MessageString(message));
+  return texts;
 }
 
 }  // namespace
@@ -35,8 +37,7 @@ std::string MarchEndText(MarchEnd end) {
   return "not run";
 }
 
-std::string RunJson(const InputData& in, const SimState& s,
-                    const std::vector<std::string>& notices) {
+std::string RunJson(const InputData& in, const SimState& s) {
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     nlohmann::ordered_json row;
@@ -55,7 +56,7 @@ std::string RunJson(const InputData& in, const SimState& s,
   nlohmann::ordered_json summaryJson;
   for (const SummaryItem& item : kSummaryItems) summaryJson[item.symbol] = summary.*item.value;
   doc["summary"] = summaryJson;
-  doc["notices"] = notices;
+  doc["notices"] = Texts(s.diagnostics.notices);
   const MarchCounts& c = s.counts;
   doc["counts"] = {
       {"numericFilmPasses", c.quadraticPasses}, {"closedFormFilmPasses", c.linearPasses},
@@ -68,7 +69,11 @@ std::string RunJson(const InputData& in, const SimState& s,
   doc["rescuedAtStep"] = d.rescuedStep > 0 ? nlohmann::ordered_json(d.rescuedStep) : nullptr;
   doc["recomputedStable"] = d.recomputedStable;
   doc["stableSeriesCalls"] = d.stableSeriesCalls;
-  doc["warnings"] = d.warnings;
+  doc["warnings"] = Texts(d.warnings);
+  doc["status"] = ResultStatusText(StatusOfFinishedRun(s));
+  doc["notes"] = Texts(d.notes);
+  doc["unsolvedSteps"] = d.carriedFilmSteps;
+  doc["wideBedSteps"] = d.wideBedSteps;
   return doc.dump(2) + "\n";
 }
 
@@ -79,7 +84,7 @@ std::string StepTableCsv(const SimState& s) {
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     for (std::size_t k = 0; k < kResultColumns.size(); ++k) {
       if (k > 0) csv += ",";
-      csv += FullPrecision(s.StepResults[i].*kResultColumns[k].value);
+      csv += ShortestText(s.StepResults[i].*kResultColumns[k].value);
     }
     csv += "\n";
   }

@@ -2,12 +2,13 @@
 #include "io/viscosity_data.h"
 
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <system_error>
 #include <utility>
+
+#include "io/decimal_conversion.h"
 
 namespace meltsim {
 
@@ -193,14 +194,13 @@ class CsvReader {
       FailAt(number, std::string(kColumnNames[column]) + " is not a number: \"" + text + "\"");
       return std::nullopt;
     }
-    const std::size_t skip = text[0] == '+' ? 1 : 0;  // from_chars takes no plus sign
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data() + skip, text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size()) {
+    const std::size_t skip = text[0] == '+' ? 1 : 0;  // the conversion takes no plus sign
+    const decimal::Parsed parsed = decimal::Parse(std::string_view(text).substr(skip));
+    if (!parsed.ok) {
       FailAt(number, std::string(kColumnNames[column]) + " is out of range: \"" + text + "\"");
       return std::nullopt;
     }
-    return v;
+    return parsed.value;
   }
 
   void TakeRow(int number, const Fields& fields) {

@@ -1,39 +1,63 @@
 // Floating-point faults and non-convergence end a run with a clear message.
 #pragma once
 
-#include <stdexcept>
+#include <cmath>
 #include <string>
 
+#include "model/calculation_error.h"
+#include "model/fp_flags.h"
 #include "model/sim_state.h"
 
 namespace meltsim {
-
-// A calculation that cannot go on: a floating-point fault or an iteration
-// that did not settle within its bound. what() is the text for the user.
-class CalculationError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-  // Where the run stood: the step being computed and its FLIGHT, filled in
-  // by the march when it passes the error on (0 before the first step).
-  int step = 0;
-  double flight = 0;
-};
 
 // The fault flags are read where a fault can arise: at the end of each
 // routine (and inside the loops that repeat a routine's work), and after the
 // march's own arithmetic between routines. The first check after a fault
 // names it, so a message says in which routine the run failed.
+//
+// Where the platform has no fault flags (WebAssembly), the same checks look
+// at the quantities instead: a quantity of the run state that is infinite or
+// NaN is the fault that the flags would have raised (NaN an invalid
+// operation, infinity an overflow), and NoteIfNotFinite records one that is
+// not kept in the state.
 
-// Clears the division-by-zero, invalid and overflow flags (at the start of a run).
-void ClearFloatingPointFaults();
+// Clears the fault flags and the noted faults (at the start of a run, and
+// after work whose faults do not count).
+void ClearFloatingPointFaults(SimState& s);
 
-// Throws CalculationError when a division by zero, an invalid operation or an
-// overflow happened since the flags were cleared. The text names the fault,
-// the step and the routine, e.g. "Floating point overflow at step 12 (solid bed series)".
-// Underflow and inexact results are silent.
-void CheckFloatingPoint(const SimState& s, const char* routine);
+// Throws CalculationError (FloatingPointFault) when a division by zero, an
+// invalid operation or an overflow happened since the flags were cleared.
+// The text names the fault, the step and the routine, e.g.
+// "Floating point overflow at step 12 (solid bed series)". Underflow and
+// inexact results are silent.
+void CheckFloatingPoint(SimState& s, const char* routine);
 
-// Throws "Calculation did not converge at step N (what)".
-[[noreturn]] void ThrowNotConverged(const SimState& s, const char* what);
+// The faults that a platform without fault flags finds: the noted ones, and
+// NaN (an invalid operation) or infinity (an overflow) in any quantity of the
+// state but the recorded rows. CheckFloatingPoint uses it there.
+unsigned FaultsInState(const SimState& s);
+
+// Throws "Calculation did not converge at step N (what)", of the kind
+// NotConverged unless another is given.
+[[noreturn]] void ThrowNotConverged(const SimState& s, const char* what,
+                                    CalculationErrorKind kind = CalculationErrorKind::NotConverged);
+
+// Where the platform has no fault flags: notes that `value`, a quantity
+// just computed and not kept in the run state, came out NaN (an invalid
+// operation) or infinite (`infinite`: an overflow, or a division by zero),
+// as the flags would have. Compiles to nothing where the flags exist.
+inline void NoteIfNotFinite(SimState& s, double value, FaultFlag infinite = kOverflow) {
+  if constexpr (!kPlatformHasFaultFlags) {
+    if (std::isnan(value)) {
+      s.notedFaults |= kInvalidOperation;
+    } else if (std::isinf(value)) {
+      s.notedFaults |= infinite;
+    }
+  } else {
+    (void)s;
+    (void)value;
+    (void)infinite;
+  }
+}
 
 }  // namespace meltsim

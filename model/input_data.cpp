@@ -3,9 +3,6 @@
 #include "model/input_data.h"
 
 #include <algorithm>
-#include <charconv>
-#include <stdexcept>
-#include <system_error>
 
 namespace meltsim {
 
@@ -114,31 +111,16 @@ bool Passes(double v, Rule rule) {
 
 }  // namespace
 
-std::optional<std::string> CheckInputs(const InputData& in) {
+std::optional<InputProblem> CheckInputs(const InputData& in) {
   for (const Check& check : kChecks) {
-    if (!Passes(in.*check.member, check.rule)) return std::string(check.message);
+    if (Passes(in.*check.member, check.rule)) continue;
+    const auto field = std::find_if(kFields.begin(), kFields.end(),
+                                    [&](const InputField& f) { return f.member == check.member; });
+    return InputProblem{static_cast<int>(field - kFields.begin()), check.message};
   }
-  if (in.SaveFileName.empty()) return std::string(kSaveFileNameMessage);
+  if (in.SaveFileName.empty())
+    return InputProblem{InputProblem::kSaveFileName, kSaveFileNameMessage};
   return std::nullopt;
-}
-
-InputData DefaultInputData() {
-  // The default texts are plain decimals; from_chars reads them whatever the locale.
-  InputData in;
-  for (const InputField& field : kFields) {
-    const std::string_view text = field.defaultText;
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) {
-      throw std::logic_error(std::string("default text of ") + field.symbol + " is not a number");
-    }
-    in.*field.member = value;
-  }
-  in.SaveFileName = kDefaultSaveFileName;
-  if (const auto message = CheckInputs(in)) {
-    throw std::logic_error("default inputs rejected: " + *message);
-  }
-  return in;
 }
 
 }  // namespace meltsim

@@ -53,12 +53,17 @@ using FieldTexts = std::array<std::string, kFieldCount>;
 // The default texts of the 31 fields.
 FieldTexts DefaultFieldTexts();
 
-// Runs the checks of a converted input set in their order, the save file
-// name last. Returns the message of the first that fails, or nothing when
-// the inputs may be used.
-std::optional<std::string> CheckInputs(const InputData& in);
+// An input that is refused: which field, and the exact message shown.
+struct InputProblem {
+  static constexpr int kSaveFileName = -1;
+  int field = kSaveFileName;  // index into kFields, or kSaveFileName
+  std::string message;
+  friend bool operator==(const InputProblem&, const InputProblem&) = default;
+};
 
-// The input set made of the default texts (always valid).
-InputData DefaultInputData();
+// Runs the checks of a converted input set in their order, the save file
+// name last. Returns the first that fails, or nothing when the inputs may be
+// used.
+std::optional<InputProblem> CheckInputs(const InputData& in);
 
 }  // namespace meltsim

@@ -1,6 +1,8 @@
 // The one way the system speaks to its user: the window shows a modal box,
 // the command line writes a line on stderr, the Python module raises or
-// warns, tests record the texts.
+// warns, tests record the texts. The calculation itself never speaks while
+// it runs: its notices and warnings are kept with its results (as
+// MessageText) and shown by the run command when it returns.
 #pragma once
 
 #include <string>
@@ -8,32 +10,40 @@
 
 namespace meltsim {
 
+// What a message is, so that a front end can show each kind its own way
+// (the window boxes errors and notices and puts warnings and notes in the
+// Results tab's banner).
+enum class MessageKind {
+  Error,    // an input refused, a file that cannot be written, a failed calculation
+  Notice,   // what the calculation said as it went (an overflow, where melting stops)
+  Note,     // what the series mode did for the run (a step computed again)
+  Warning,  // a doubt on the results (a solid bed wider than the channel)
+};
+
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
 
-  // Shows `text` to the user. The floating-point fault flags are saved
-  // before and restored after, so whatever showing the message does (a
-  // modal box runs the window's event loop) is never taken for a fault of
-  // the model.
-  void ShowMessage(const std::string& text);
+  // Shows `text` to the user.
+  void ShowMessage(const std::string& text, MessageKind kind = MessageKind::Error) {
+    Display(text, kind);
+  }
 
  protected:
-  virtual void Display(const std::string& text) = 0;
+  virtual void Display(const std::string& text, MessageKind kind) = 0;
 };
-
-// The general number format of notices: the shortest of fixed and
-// scientific notation with up to 15 significant digits, trailing zeros
-// dropped ("8.99499999999999", "1.5E-7", "INF").
-std::string GeneralNumberText(double value);
 
 // Keeps every message, in order; for tests and for collecting notices.
 class RecordingMessageSink : public MessageSink {
  public:
   std::vector<std::string> messages;
+  std::vector<MessageKind> kinds;  // of each message
 
  protected:
-  void Display(const std::string& text) override { messages.push_back(text); }
+  void Display(const std::string& text, MessageKind kind) override {
+    messages.push_back(text);
+    kinds.push_back(kind);
+  }
 };
 
 }  // namespace meltsim

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "model/message_text.h"
 #include "model/run_options.h"
 
 namespace meltsim {
@@ -185,7 +186,13 @@ struct RunDiagnostics {
   double carriedFromFlight = 0, carriedToFlight = 0;
   int wideBedSteps = 0;  // recorded steps with X/W above 1
   double maxXW = 0, maxXWFlight = 0;
-  std::vector<std::string> warnings;  // suspect results, in the order found
+  // What the mode did for the run (computed a step again with the converged
+  // sums, computed the run again): worth knowing, not a doubt on the results.
+  std::vector<MessageText> notes;
+  std::vector<MessageText> warnings;  // suspect results, in the order found
+  // What the calculation tells the user as it goes (the overflow notice,
+  // where the barrel stops the melting), in order.
+  std::vector<MessageText> notices;
 };
 
 // The table of recorded steps and how the march went.
@@ -194,6 +201,9 @@ struct MarchRecord {
   MarchEnd marchEnd = MarchEnd::NotRun;
   MarchCounts counts;  // what the march did, for tests and reports
   RunDiagnostics diagnostics;
+  // Faults noted where the platform has no fault flags (FaultFlag bits),
+  // until the next check reports them (model/fp_check.h).
+  unsigned notedFaults = 0;
 };
 
 struct SimState : Geometry,

@@ -1,9 +1,8 @@
 // Shear-rate, velocity and temperature profile of the melt film for an
 // assumed quadratic film temperature through TM, TFMID and TB. XI runs from
 // 0 at the solid-melt interface to 1 at the barrel.
-#include <bit>
 #include <cmath>
-#include <cstdint>
+#include <cstring>
 
 #include "model/fp_check.h"
 #include "physics/model_math.h"
@@ -50,9 +49,7 @@ void FilmVelocityProfile(SimState& s) {
 }
 
 bool FilmVelocityProfileIsCurrent(const SimState& s) {
-  const auto same = [](double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-  };
+  const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
   return s.profileValid && same(s.profileSRP, s.SRP) && same(s.profileSRQ, s.SRQ);
 }
 

@@ -14,7 +14,7 @@ namespace {
 // Outside the written series mode the flags are read right after each
 // division of the fits, so that the first fault is the one reported (a
 // 0/0 followed by an x/0 is an invalid operation, not a division by zero).
-void CheckDivision(const SimState& s, const char* routine) {
+void CheckDivision(SimState& s, const char* routine) {
   if (s.diagnostics.seriesMode != SeriesMode::Written) CheckFloatingPoint(s, routine);
 }
 

@@ -7,12 +7,13 @@
 // exp(PE*XI/2) * sum CK*sin(k*pi*XI), term k decaying by exp(-EX2) over the
 // residence time of the step.
 #include <array>
-#include <cfenv>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "model/constants.h"
 #include "model/fp_check.h"
+#include "model/fp_flags.h"
 #include "physics/model_math.h"
 #include "physics/physics.h"
 #include "physics/solid_bed_limits.h"
@@ -242,12 +243,12 @@ bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
   const SeriesCall c = PrepareSeries(in, s);
   // A term loop whose sums are replaced may fault on its way (a relative
   // stop test of a sum that underflows to zero): those faults go with it.
-  std::fexcept_t flagsBefore;
-  if (s.useStableLimits) std::fegetexceptflag(&flagsBefore, FE_ALL_EXCEPT);
+  std::optional<SavedFaultFlags> flagsBefore;
+  if (s.useStableLimits) flagsBefore.emplace();
   SeriesSums sums = SumTerms(c, rule);
   s.sumsFromLimits = false;
   if (s.useStableLimits && !sums.converged) {
-    std::fesetexceptflag(&flagsBefore, FE_ALL_EXCEPT);
+    flagsBefore->Restore();
     TakeConvergedSums(in, c, sums, s);
     ++s.diagnostics.stableSeriesCalls;
   }

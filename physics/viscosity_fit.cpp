@@ -10,7 +10,6 @@
 #include <Eigen/Dense>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -64,11 +63,7 @@ constexpr double kHighestT = 1e4;
 // exp() of more than this overflows; a residual so large is reported capped.
 constexpr double kLargestExpArgument = 700;
 
-std::string Number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", v);
-  return text;
-}
+MessageText Number(double v) { return SignificantNumber(v, 6); }
 
 // "A22", "A1 and A12", "A2, A22 and A12".
 std::string TermList(const std::vector<int>& terms) {
@@ -84,7 +79,7 @@ std::string LinePrefix(const ViscosityPoint& p) {
   return p.line > 0 ? "line " + std::to_string(p.line) + ": " : "";
 }
 
-std::optional<std::string> PointProblem(const ViscosityPoint& p) {
+std::optional<MessageText> PointProblem(const ViscosityPoint& p) {
   if (!std::isfinite(p.T) || p.T < kLowestT || p.T > kHighestT) {
     return LinePrefix(p) + "T must lie between -273.15 and 10000 C, got " + Number(p.T);
   }
@@ -97,7 +92,7 @@ std::optional<std::string> PointProblem(const ViscosityPoint& p) {
   return std::nullopt;
 }
 
-std::optional<std::string> PointsProblem(const std::vector<ViscosityPoint>& points) {
+std::optional<MessageText> PointsProblem(const std::vector<ViscosityPoint>& points) {
   for (const ViscosityPoint& p : points) {
     if (auto problem = PointProblem(p)) return problem;
   }
@@ -142,12 +137,12 @@ struct LevelRule {
   int squareTerm;
 };
 
-std::optional<std::string> LevelProblem(const std::vector<ViscosityPoint>& points,
+std::optional<MessageText> LevelProblem(const std::vector<ViscosityPoint>& points,
                                         const LevelRule& rule) {
   const std::vector<double> levels = Levels(points, rule.member);
   if (levels.size() >= 3) return std::nullopt;
   const bool single = levels.size() == 1;
-  const std::string values =
+  const MessageText values =
       single ? Number(levels[0]) : Number(levels[0]) + " and " + Number(levels[1]);
   return std::string("the data hold ") + (single ? "one " : "two ") +
          (single ? rule.one : rule.many) + " only (" + values + " " + rule.unit +
@@ -155,13 +150,13 @@ std::optional<std::string> LevelProblem(const std::vector<ViscosityPoint>& point
          " cannot be determined; measure at three " + rule.many + " or more";
 }
 
-std::optional<std::string> LevelsProblem(const std::vector<ViscosityPoint>& points) {
+std::optional<MessageText> LevelsProblem(const std::vector<ViscosityPoint>& points) {
   const LevelRule temperatures{&ViscosityPoint::T, "temperature", "temperatures", "C",
                                {kA2, kA22, kA12},  kA22};
   const LevelRule shearRates{&ViscosityPoint::gamma, "shear rate", "shear rates", "1/s",
                              {kA1, kA11, kA12},      kA11};
-  const std::optional<std::string> t = LevelProblem(points, temperatures);
-  const std::optional<std::string> g = LevelProblem(points, shearRates);
+  const std::optional<MessageText> t = LevelProblem(points, temperatures);
+  const std::optional<MessageText> g = LevelProblem(points, shearRates);
   if (t && g) return *t + "; " + *g;
   return t ? t : g;
 }
@@ -354,9 +349,9 @@ ViscosityFit FitViscosity(const std::vector<ViscosityPoint>& points) {
   return fit;
 }
 
-std::vector<std::string> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
+std::vector<MessageText> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
                                                double gammaLo, double gammaHi) {
-  std::vector<std::string> warnings;
+  std::vector<MessageText> warnings;
   if (!fit.ok) return warnings;
   if (THi > fit.Tmax) {
     warnings.push_back("The fit extrapolates to " + Number(THi) + " C; the data reach " +

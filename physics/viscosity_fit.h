@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "model/message_text.h"
 #include "model/viscosity_point.h"
 
 namespace meltsim {
 
 struct ViscosityFit {
   bool ok = false;
-  std::string message;  // why the data were refused, when not ok
+  MessageText message;  // why the data were refused, when not ok
 
   std::array<double, 6> A{};  // A0, A1, A11, A2, A22, A12, in the order of the data file
   double R2 = 0;              // coefficient of determination of ln(eta)
@@ -33,7 +34,7 @@ struct ViscosityFit {
 
   // The fit stands, but: a second-order term that the data barely determine,
   // an ill-conditioned set of points, no points to spare for the scatter.
-  std::vector<std::string> warnings;
+  std::vector<MessageText> warnings;
 };
 
 // Fits A0..A12 to `points`. Refused (not ok, with a message) for fewer than
@@ -47,7 +48,7 @@ ViscosityFit FitViscosity(const std::vector<ViscosityPoint>& points);
 // (deg C) and shear rates gammaLo..gammaHi (1/s) of a run, one warning per
 // side that goes past the data, e.g. "The fit extrapolates to 290 C; the data
 // reach 260 C". None for a refused fit.
-std::vector<std::string> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
+std::vector<MessageText> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
                                                double gammaLo, double gammaHi);
 
 }  // namespace meltsim

@@ -162,6 +162,7 @@ QString WriteReportPdf(const QString& path, const ReportContent& report,
                    results.failed ? QColor(200, 0, 0) : QColor(128, 0, 0));
   QString about = QStringLiteral("Polymer: ") + Utf8(report.polymer);
   if (!report.series.empty()) about += QStringLiteral("    ") + Utf8(report.series);
+  if (!report.status.empty()) about += QStringLiteral("    ") + Utf8(report.status);
   cursor.Paragraph(about, Font(9));
   InputsTable(cursor, painter, report);
   if (!report.summary.empty()) {

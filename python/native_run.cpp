@@ -78,9 +78,10 @@ NativeRun SimulateTexts(const std::vector<std::string>& texts, const std::string
   const SeriesMode mode = SeriesModeOf(series);
   NativeRun run;
   InputData in;
-  if (const auto rejected = ReadAndCheck(fields, saveFileName, in)) {
+  if (std::optional<InputProblem> rejected = ReadAndCheck(fields, saveFileName, in)) {
     run.outcome.status = RunStatus::InputRejected;
-    run.outcome.message = *rejected;
+    run.outcome.message = rejected->message;
+    run.outcome.inputProblem = std::move(rejected);
     run.outcome.seriesMode = mode;
     return run;
   }
@@ -92,9 +93,17 @@ NativeRun SimulateTexts(const std::vector<std::string>& texts, const std::string
 void BindNativeRun(py::module_& m) {
   py::class_<NativeRun>(m, "NativeRun", "The outcome of one run, as the run command left it.")
       .def_property_readonly(
-          "status",
-          [](const NativeRun& r) { return CaseStatusText(CaseStatusOf(r.outcome.status)); },
-          "\"ok\", \"input error\" or \"calculation error\".")
+          "status", [](const NativeRun& r) { return ResultStatusText(StatusOf(r.outcome)); },
+          "\"ok\", \"warning\", \"input error\" or \"calculation error\".")
+      .def_property_readonly(
+          "field",
+          [](const NativeRun& r) -> py::object {
+            const std::optional<InputProblem>& p = r.outcome.inputProblem;
+            if (!p) return py::none();
+            if (p->field < 0) return py::str("SaveFileName");
+            return py::str(kFields[static_cast<std::size_t>(p->field)].symbol);
+          },
+          "The symbol of the refused input (\"SaveFileName\" for the name), or None.")
       .def_property_readonly(
           "message", [](const NativeRun& r) { return r.outcome.message; },
           "The error message; empty for a finished run.")
@@ -113,6 +122,22 @@ void BindNativeRun(py::module_& m) {
       .def_property_readonly(
           "warnings", [](const NativeRun& r) { return r.outcome.warnings; },
           "Warnings on suspect results, in order.")
+      .def_property_readonly(
+          "notes", [](const NativeRun& r) { return r.outcome.notes; },
+          "What the series mode did for the run, in order.")
+      .def_property_readonly(
+          "accounting",
+          [](const NativeRun& r) {
+            const RunAccounting& a = r.outcome.accounting;
+            py::dict d;
+            d["unsolved_steps"] = a.unsolvedSteps;
+            d["rescued_at_step"] = a.rescuedAtStep > 0 ? py::object(py::int_(a.rescuedAtStep))
+                                                       : py::object(py::none());
+            d["wide_bed_steps"] = a.wideBedSteps;
+            d["recomputed"] = a.recomputedStable;
+            return d;
+          },
+          "unsolved_steps, rescued_at_step (or None), wide_bed_steps, recomputed.")
       .def_property_readonly(
           "failure_step", [](const NativeRun& r) { return FailureStep(r.outcome); },
           "The step at which the calculation failed, or None.")

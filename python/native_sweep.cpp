@@ -3,18 +3,18 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
-#include "io/run_export.h"
 #include "python/native_run.h"
 #include "runner/sweep_runner.h"
+#include "runner/sweep_table.h"
 
 namespace py = pybind11;
 
@@ -23,11 +23,6 @@ namespace meltsim::python {
 namespace {
 
 using Axes = std::vector<std::pair<std::string, std::vector<double>>>;
-
-// The summary values of a row after QSQT and FLIGHT, as in the CSV of
-// `meltsim-cli sweep`.
-constexpr std::array<const char*, 7> kRowSummarySymbols = {"PTOTAL", "PTOT", "PVIS", "PPRE",
-                                                           "PSCREW", "TAVM", "VSZ"};
 
 class CollectingSink : public CaseRowSink {
  public:
@@ -79,22 +74,34 @@ SweepGrid GridOf(const Axes& axes) {
 
 double Nan() { return std::numeric_limits<double>::quiet_NaN(); }
 
-// One float64 column: `value` of each row, NaN where the CSV cell is empty.
-template <typename Value>
-py::array_t<double> NumberColumn(const std::vector<CaseRow>& rows, Value value) {
-  py::array_t<double> column(static_cast<py::ssize_t>(rows.size()));
-  auto cells = column.mutable_unchecked<1>();
+// A column of counts or numbers: float64, NaN where the CSV cell is empty.
+py::array_t<double> NumberColumn(const std::vector<CaseRow>& rows, const SweepColumn& column) {
+  py::array_t<double> values(static_cast<py::ssize_t>(rows.size()));
+  auto cells = values.mutable_unchecked<1>();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    cells(static_cast<py::ssize_t>(i)) = rows[i].results ? value(*rows[i].results) : Nan();
+    const SweepCell cell = column.cell(rows[i]);
+    double v = Nan();
+    if (const auto* n = std::get_if<double>(&cell)) v = *n;
+    if (const auto* n = std::get_if<std::int64_t>(&cell)) v = static_cast<double>(*n);
+    cells(static_cast<py::ssize_t>(i)) = v;
   }
-  return column;
+  return values;
 }
 
-template <typename Value>
-py::list ObjectColumn(const std::vector<CaseRow>& rows, Value value) {
-  py::list column(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) column[i] = value(rows[i]);
-  return column;
+// A column of texts or lists of texts: str or list, None where the CSV cell is empty.
+py::list ObjectColumn(const std::vector<CaseRow>& rows, const SweepColumn& column) {
+  py::list values(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const SweepCell cell = column.cell(rows[i]);
+    if (const auto* text = std::get_if<std::string>(&cell)) {
+      values[i] = py::str(*text);
+    } else if (const auto* texts = std::get_if<std::vector<std::string>>(&cell)) {
+      values[i] = py::cast(*texts);
+    } else {
+      values[i] = py::none();
+    }
+  }
+  return values;
 }
 
 void AddCaseAndAxes(const std::vector<CaseRow>& rows, const SweepGrid& grid, py::dict& columns) {
@@ -114,36 +121,17 @@ void AddCaseAndAxes(const std::vector<CaseRow>& rows, const SweepGrid& grid, py:
   }
 }
 
-void AddResults(const std::vector<CaseRow>& rows, py::dict& columns) {
-  columns["NSTEP"] =
-      NumberColumn(rows, [](const CaseResults& r) { return static_cast<double>(r.NSTEP); });
-  columns["end"] = ObjectColumn(rows, [](const CaseRow& row) -> py::object {
-    if (!row.results) return py::none();
-    return py::str(MarchEndText(row.results->end));
-  });
-  columns["QSQT"] = NumberColumn(rows, [](const CaseResults& r) { return r.summary.QSQT; });
-  columns["FLIGHT"] =
-      NumberColumn(rows, [](const CaseResults& r) { return r.FLIGHT ? *r.FLIGHT : Nan(); });
-  for (const char* symbol : kRowSummarySymbols) {
-    const SummaryItem* item = FindSummaryItem(symbol);
-    columns[symbol] =
-        NumberColumn(rows, [item](const CaseResults& r) { return r.summary.*item->value; });
-  }
-}
-
-// The columns of the CSV of `meltsim-cli sweep`, in its order.
+// The columns of the CSV of `meltsim-cli sweep`, in its order, from the one
+// table of a study's columns.
 py::dict Columns(const std::vector<CaseRow>& rows, const SweepGrid& grid) {
   py::dict columns;
   AddCaseAndAxes(rows, grid, columns);
-  columns["status"] =
-      ObjectColumn(rows, [](const CaseRow& row) { return py::str(CaseStatusText(row.status)); });
-  columns["message"] = ObjectColumn(rows, [](const CaseRow& row) { return py::str(row.message); });
-  AddResults(rows, columns);
-  columns["notices"] = ObjectColumn(rows, [](const CaseRow& row) { return py::cast(row.notices); });
-  columns["series"] = ObjectColumn(
-      rows, [](const CaseRow& row) { return py::str(SeriesModeName(row.seriesMode)); });
-  columns["warnings"] =
-      ObjectColumn(rows, [](const CaseRow& row) { return py::cast(row.warnings); });
+  for (const SweepColumn& column : kSweepRowColumns) {
+    const bool numeric =
+        column.type == SweepCellType::Count || column.type == SweepCellType::Number;
+    columns[column.head] =
+        numeric ? py::object(NumberColumn(rows, column)) : py::object(ObjectColumn(rows, column));
+  }
   return columns;
 }
 

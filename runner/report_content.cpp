@@ -15,6 +15,7 @@ ReportContent ReportOf(const RunAccount& account, const std::string& polymerName
   report.polymer = polymerName;
   if (account.seriesMode)
     report.series = std::string("Series mode: ") + SeriesModeName(*account.seriesMode);
+  if (account.status) report.status = std::string("Status: ") + ResultStatusText(*account.status);
   for (int k = 0; k < kFieldCount; ++k) {
     const InputField& field = kFields[static_cast<std::size_t>(k)];
     report.inputs.push_back(
@@ -26,6 +27,7 @@ ReportContent ReportOf(const RunAccount& account, const std::string& polymerName
   }
   report.warnings = account.warnings;
   report.warnings.insert(report.warnings.end(), account.notices.begin(), account.notices.end());
+  report.warnings.insert(report.warnings.end(), account.notes.begin(), account.notes.end());
   for (int c = 0; c < kResultColumnCount; ++c) {
     const ColumnHelp& help = kColumnHelp[static_cast<std::size_t>(c)];
     report.heads[static_cast<std::size_t>(c)] = std::string(help.head) + "\n(" + help.unit + ")";

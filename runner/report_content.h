@@ -24,8 +24,9 @@ struct ReportContent {
   std::string polymer;   // the polymer's name
   std::string series;    // "Series mode: rescue"; empty for a file read back
   std::vector<ReportInput> inputs;
-  std::vector<std::string> summary;   // the eight summary lines; none for an unfinished run
-  std::vector<std::string> warnings;  // the run's warnings, then its notices
+  std::vector<std::string> summary;  // the eight summary lines; none for an unfinished run
+  std::string status;  // "Status: ok", "Status: warning", ...; empty for a file read back
+  std::vector<std::string> warnings;  // the run's warnings, then its notices and notes
   // "FLIGHT\n(turns)": the head over its unit, the degree sign as U+2103.
   std::array<std::string, kResultColumnCount> heads;
   std::vector<std::array<std::string, kResultColumnCount>> rows;

@@ -1,7 +1,5 @@
 #include "runner/run_account.h"
 
-#include <cstdio>
-
 #include "io/input_section_file.h"
 #include "io/number_text.h"
 #include "model/result_columns.h"
@@ -41,7 +39,9 @@ RunAccount AccountOfRun(const RunOutcome& outcome) {
   account.results = ResultsOfRun(outcome);
   account.warnings = outcome.warnings;
   account.notices = outcome.notices;
+  account.notes = outcome.notes;
   account.seriesMode = outcome.seriesMode;
+  account.status = StatusOf(outcome);
   if (outcome.status == RunStatus::CalculationFailed) {
     account.partial = true;
     account.failure = outcome.failure;

@@ -24,7 +24,9 @@ struct RunAccount {
   bool inputOnlyFile = false;
   std::vector<std::string> warnings;     // suspect results of the run
   std::vector<std::string> notices;      // the calculation's messages
+  std::vector<std::string> notes;        // what the series mode did for the run
   std::optional<SeriesMode> seriesMode;  // of a run computed here
+  std::optional<ResultStatus> status;    // of a run computed here: "ok", "warning", ...
 };
 
 // The account of a run that got past the input checks. A failed calculation

@@ -5,8 +5,8 @@
 
 #include "engine/engine.h"
 #include "io/input_reading.h"
+#include "io/number_text.h"
 #include "io/result_file.h"
-#include "model/fp_check.h"
 
 namespace meltsim {
 
@@ -18,41 +18,57 @@ RunOutcome& Fail(RunOutcome& out, RunStatus status, const std::string& message) 
   return out;
 }
 
-// Passes the calculation's messages on and keeps them as its notices.
-class NoticeRecorder : public MessageSink {
- public:
-  NoticeRecorder(MessageSink& next, std::vector<std::string>& notices)
-      : next_(next), notices_(notices) {}
+std::vector<std::string> Texts(const std::vector<MessageText>& messages) {
+  std::vector<std::string> texts;
+  texts.reserve(messages.size());
+  for (const MessageText& message : messages) texts.push_back(MessageString(message));
+  return texts;
+}
 
- protected:
-  void Display(const std::string& text) override {
-    notices_.push_back(text);
-    next_.ShowMessage(text);
-  }
+RunAccounting AccountingOf(const SimState& s) {
+  const RunDiagnostics& d = s.diagnostics;
+  return {d.carriedFilmSteps, d.rescuedStep, d.wideBedSteps, d.recomputedStable};
+}
 
- private:
-  MessageSink& next_;
-  std::vector<std::string>& notices_;
-};
-
-// The march with its notices recorded, then the warnings shown. Returns
-// false after filling in the failure (the message is not shown here).
+// The march, then what it said: its notices, what the mode did and the
+// warnings on its results, in that order. Returns false after filling in
+// the failure (whose message is not shown here).
 bool Simulate(RunOutcome& out, MessageSink& messages) {
-  NoticeRecorder notices(messages, out.notices);
   bool ok = true;
   try {
-    RunSimulation(out.inputs, out.state, notices, out.seriesMode);
+    RunSimulation(out.inputs, out.state, out.seriesMode);
   } catch (const CalculationError& e) {
-    Fail(out, RunStatus::CalculationFailed, e.what());
-    out.failure = CalculationFailure{e.step, e.flight};
+    Fail(out, RunStatus::CalculationFailed, MessageString(e.message));
+    out.failure = CalculationFailure{e.step, e.flight, e.kind};
     ok = false;
   }
-  out.warnings = out.state.diagnostics.warnings;
-  for (const std::string& warning : out.warnings) messages.ShowMessage(warning);
+  const RunDiagnostics& d = out.state.diagnostics;
+  out.notices = Texts(d.notices);
+  out.notes = Texts(d.notes);
+  out.warnings = Texts(d.warnings);
+  out.accounting = AccountingOf(out.state);
+  for (const std::string& notice : out.notices) messages.ShowMessage(notice, MessageKind::Notice);
+  for (const std::string& note : out.notes) messages.ShowMessage(note, MessageKind::Note);
+  for (const std::string& warning : out.warnings)
+    messages.ShowMessage(warning, MessageKind::Warning);
   return ok;
 }
 
 }  // namespace
+
+ResultStatus StatusOf(const RunOutcome& outcome) {
+  switch (outcome.status) {
+    case RunStatus::Done:
+      return outcome.warnings.empty() ? ResultStatus::Ok : ResultStatus::Warning;
+    case RunStatus::InputRejected:
+      return ResultStatus::InputError;
+    case RunStatus::CalculationFailed:
+      return ResultStatus::CalculationError;
+    case RunStatus::FileError:
+      break;
+  }
+  return ResultStatus::FileError;
+}
 
 RunOutcome SimulateInputs(const InputData& in, MessageSink& messages, SeriesMode mode) {
   RunOutcome out;
@@ -66,9 +82,11 @@ RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
                       MessageSink& messages, SeriesMode mode) {
   RunOutcome out;
   out.seriesMode = mode;
-  if (const auto rejected = ReadAndCheck(texts, saveFileName, out.inputs)) {
-    messages.ShowMessage(*rejected);
-    return Fail(out, RunStatus::InputRejected, *rejected);
+  if (std::optional<InputProblem> problem = ReadAndCheck(texts, saveFileName, out.inputs)) {
+    messages.ShowMessage(problem->message);
+    Fail(out, RunStatus::InputRejected, problem->message);
+    out.inputProblem = std::move(problem);
+    return out;
   }
   try {
     // A result file that cannot be created has already been reported; there

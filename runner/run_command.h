@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "model/calculation_error.h"
 #include "model/input_data.h"
 #include "model/messages.h"
+#include "model/result_status.h"
 #include "model/run_options.h"
 #include "model/sim_state.h"
 
@@ -20,24 +22,40 @@ enum class RunStatus {
   CalculationFailed,  // floating-point fault or no convergence; the input section stays
 };
 
-// Where a calculation that failed stood.
+// Where a calculation that failed stood, and what kind of failure it was.
 struct CalculationFailure {
   int step = 0;       // the step being computed (1 for the first)
   double flight = 0;  // its FLIGHT, in turns
+  CalculationErrorKind kind = CalculationErrorKind::NotConverged;
+};
+
+// What a finished or failed calculation is worth, beside its words.
+struct RunAccounting {
+  int unsolvedSteps = 0;  // recorded steps whose film was not solved (the step before's kept)
+  int rescuedAtStep = 0;  // the step from which the converged series sums were taken (0: none)
+  int wideBedSteps = 0;   // recorded steps with a solid bed wider than the channel (X/W > 1)
+  bool recomputedStable = false;  // computed again from the first step with the converged sums
 };
 
 struct RunOutcome {
   RunStatus status = RunStatus::InputRejected;
-  std::string message;  // the error shown, when status is not Done
-  InputData inputs;     // the converted inputs
+  std::string message;                       // the error shown, when status is not Done
+  std::optional<InputProblem> inputProblem;  // the refused input, when status is InputRejected
+  InputData inputs;                          // the converted inputs
   // The state the run left (valid when the simulation ran). After a failed
   // calculation NSTEP counts the rows recorded before the failure.
   SimState state;
   SeriesMode seriesMode = kDefaultSeriesMode;
   std::vector<std::string> notices;   // messages of the calculation (overflow, where melting stops)
+  std::vector<std::string> notes;     // what the series mode did for the run
   std::vector<std::string> warnings;  // suspect results; shown after the calculation
+  RunAccounting accounting;
   std::optional<CalculationFailure> failure;  // when status is CalculationFailed in the march
 };
+
+// "ok" and "warning" for a run done (by its warnings), "input error",
+// "calculation error", "file error".
+ResultStatus StatusOf(const RunOutcome& outcome);
 
 // Read and check, input section, simulation, results section. Every message
 // (input errors, file errors, calculation errors, notices and warnings)

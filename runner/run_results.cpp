@@ -2,7 +2,6 @@
 #include "runner/run_results.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "io/number_text.h"
 #include "io/result_file.h"
@@ -32,11 +31,7 @@ bool NextStepPassesScrewEnd(const ResultFileContents& contents) {
   return nextInMetering && lastEnd + StepTurns(Zone::Metering) > marks.screwEnd + kTurnsTolerance;
 }
 
-std::string Percent(double ratio) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.0f", ratio * 100);
-  return text;
-}
+std::string Percent(double ratio) { return DecimalsText(ratio * 100, 0); }
 
 }  // namespace
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "io/number_text.h"
@@ -92,11 +91,7 @@ std::optional<std::string> ParseVary(const std::string& text, VaryAxis& axis) {
   return ConvertAll(Split(values, ','), axis.symbol, axis.list);
 }
 
-std::string VaryValueText(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
+std::string VaryValueText(double value) { return ShortestText(value); }
 
 std::uint64_t SweepGrid::Size() const {
   std::uint64_t size = 1;

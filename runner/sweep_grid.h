@@ -41,8 +41,8 @@ std::optional<std::uint64_t> RangeCount(double start, double stop, double step);
 // when the text is not such an axis.
 std::optional<std::string> ParseVary(const std::string& text, VaryAxis& axis);
 
-// The text a varied value is given to its field with: 17 significant
-// digits, so that it converts back to the same double.
+// The text a varied value is given to its field with: the shortest text
+// that converts back to the same double.
 std::string VaryValueText(double value);
 
 class SweepGrid {

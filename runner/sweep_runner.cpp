@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -11,7 +10,6 @@
 
 #include "engine/engine.h"
 #include "io/input_reading.h"
-#include "model/fp_check.h"
 #include "model/messages.h"
 #include "runner/run_command.h"
 
@@ -31,9 +29,11 @@ CaseResults ResultsOf(const InputData& in, const SimState& s) {
 }
 
 void FillRow(const RunOutcome& out, CaseRow& row) {
-  row.status = CaseStatusOf(out.status);
+  row.status = StatusOf(out);
   row.notices = out.notices;
   row.warnings = out.warnings;
+  row.notes = out.notes;
+  row.accounting = out.accounting;
   if (out.status == RunStatus::Done) {
     row.results = ResultsOf(out.inputs, out.state);
     return;
@@ -48,9 +48,9 @@ void FillRow(const RunOutcome& out, CaseRow& row) {
 // Read and check like GO, then the simulation; no file is touched.
 void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
   InputData in;
-  if (const auto rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
+  if (const std::optional<InputProblem> rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
     row.status = CaseStatus::InputError;
-    row.message = *rejected;
+    row.message = rejected->message;
     return;
   }
   RecordingMessageSink messages;
@@ -172,34 +172,6 @@ class Workers {
 
 }  // namespace
 
-CaseStatus CaseStatusOf(RunStatus status) {
-  switch (status) {
-    case RunStatus::Done:
-      return CaseStatus::Ok;
-    case RunStatus::InputRejected:
-      return CaseStatus::InputError;
-    case RunStatus::CalculationFailed:
-      return CaseStatus::CalculationError;
-    case RunStatus::FileError:
-      break;
-  }
-  return CaseStatus::FileError;
-}
-
-const char* CaseStatusText(CaseStatus status) {
-  switch (status) {
-    case CaseStatus::Ok:
-      return "ok";
-    case CaseStatus::InputError:
-      return "input error";
-    case CaseStatus::CalculationError:
-      return "calculation error";
-    case CaseStatus::FileError:
-      break;
-  }
-  return "file error";
-}
-
 std::uint64_t ShardSize(const SweepPlan& plan) {
   const std::uint64_t size = plan.grid.Size();
   if (plan.shardCount == 0 || plan.shardIndex >= size) return 0;
@@ -207,11 +179,10 @@ std::uint64_t ShardSize(const SweepPlan& plan) {
 }
 
 std::string CaseFileName(std::uint64_t caseNumber, std::uint64_t gridSize) {
-  const int digits = std::max<int>(5, static_cast<int>(std::to_string(gridSize).size()));
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "case_%0*llu.txt", digits,
-                static_cast<unsigned long long>(caseNumber));
-  return buffer;
+  const std::size_t digits = std::max<std::size_t>(5, std::to_string(gridSize).size());
+  std::string number = std::to_string(caseNumber);
+  if (number.size() < digits) number.insert(0, digits - number.size(), '0');
+  return "case_" + number + ".txt";
 }
 
 CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
@@ -238,10 +209,25 @@ CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
 
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
+namespace {
+
+// One job: every case on the calling thread, in order, with no thread at all
+// (a platform without threads runs sweeps this way).
+void RunSweepHere(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink,
+                  std::uint64_t total) {
+  for (std::uint64_t position = 0; position < total; ++position) {
+    sink.Write(RunSweepCase(plan, plan.shardIndex + position * plan.shardCount));
+    if (settings.progress) settings.progress(position + 1, total);
+  }
+}
+
+}  // namespace
+
 void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink) {
   const std::uint64_t total = ShardSize(plan);
   if (total == 0) return;
   const unsigned jobs = static_cast<unsigned>(std::clamp<std::uint64_t>(settings.jobs, 1, total));
+  if (jobs == 1) return RunSweepHere(plan, settings, sink, total);
   const std::size_t window =
       settings.window > 0 ? settings.window : std::max<std::size_t>(256, 64 * std::size_t{jobs});
   ReorderBuffer buffer(std::max<std::size_t>(window, 1));

@@ -18,13 +18,11 @@
 
 namespace meltsim {
 
-enum class CaseStatus { Ok, InputError, CalculationError, FileError };
+// A case's status: what its result is worth (model/result_status.h).
+using CaseStatus = ResultStatus;
 
-// The case's status for the outcome of its run.
-CaseStatus CaseStatusOf(RunStatus status);
-
-// "ok", "input error", "calculation error", "file error".
-const char* CaseStatusText(CaseStatus status);
+// "ok", "warning", "input error", "calculation error", "file error".
+inline const char* CaseStatusText(CaseStatus status) { return ResultStatusText(status); }
 
 // What a finished march leaves for the row of its case.
 struct CaseResults {
@@ -42,6 +40,8 @@ struct CaseRow {
   std::string message;                // why the case failed; empty when ok
   std::vector<std::string> notices;   // notices of the run (overflow), in order
   std::vector<std::string> warnings;  // warnings on suspect results, in order
+  std::vector<std::string> notes;     // what the series mode did for the run
+  RunAccounting accounting;
   SeriesMode seriesMode = kDefaultSeriesMode;
   std::optional<CaseResults> results;  // when the march finished
 };
@@ -77,7 +77,7 @@ std::string CaseFileName(std::uint64_t caseNumber, std::uint64_t gridSize);
 CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index);
 
 struct SweepSettings {
-  unsigned jobs = 1;  // worker threads
+  unsigned jobs = 1;  // worker threads; with one, the cases run on the calling thread
   // Rows that may be finished or in progress ahead of the next row to be
   // written; workers wait when they are this far ahead. A row is small, and
   // a generous window lets the other workers go on while one case takes a

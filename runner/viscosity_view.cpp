@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
+
+#include "io/number_text.h"
 
 namespace meltsim {
 
@@ -11,11 +12,7 @@ namespace {
 
 constexpr double kSameTemperature = 0.01;  // deg C
 
-std::string Short(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", v);
-  return text;
-}
+std::string Short(double v) { return SignificantText(v, 4); }
 
 }  // namespace
 

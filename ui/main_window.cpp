@@ -33,7 +33,6 @@
 
 #include "io/data_file.h"
 #include "io/data_file_writer.h"
-#include "io/field_check.h"
 #include "io/input_reading.h"
 #include "model/field_help.h"
 #include "runner/run_account.h"
@@ -537,11 +536,10 @@ void TMF_Tad::BitBtn1Click() {
   try {
     const std::string saveFileName = QFile::encodeName(saveFileEdit_->text()).toStdString();
     const RunOutcome outcome = RunCommand(texts, saveFileName, messages, ChosenSeriesMode());
-    messages.ShowAllBut(outcome.warnings);
+    messages.ShowBoxes();
     status = outcome.status;
-    if (status == RunStatus::InputRejected) {
-      if (const std::optional<int> field = FieldOfInputMessage(texts, outcome.message))
-        MarkField(*field);
+    if (outcome.inputProblem && outcome.inputProblem->field >= 0) {
+      MarkField(outcome.inputProblem->field);
     }
     // The run command has already shown every failure; only success is left.
     if (status == RunStatus::Done) dialogs_->ShowFinishDialog();
@@ -549,7 +547,7 @@ void TMF_Tad::BitBtn1Click() {
   } catch (const std::exception& error) {
     // Whatever the run command does not report itself ends the run here;
     // the window stays usable.
-    messages.ShowAllBut({});
+    messages.ShowBoxes();
     ShowMessage(QString::fromLocal8Bit(error.what()));
     status = RunStatus::CalculationFailed;
     account = RunAccount{};

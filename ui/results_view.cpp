@@ -243,10 +243,16 @@ void ResultsView::ShowAccount(const RunAccount& account, bool fromFile,
   UpdateButtons();
 }
 
+// The run's status word when it is not plain "ok", its warnings, then what
+// the series mode did for it.
 void ResultsView::ShowBanner(const RunAccount& account) {
   QStringList lines;
+  if (account.status && *account.status == ResultStatus::Warning)
+    lines << QStringLiteral("Status: ") + QString::fromLatin1(ResultStatusText(*account.status));
   for (const std::string& warning : account.warnings)
     lines << QStringLiteral("\u26a0 ") + QString::fromStdString(warning);
+  for (const std::string& note : account.notes)
+    lines << QStringLiteral("\u2139 ") + QString::fromStdString(note);
   banner_->setText(lines.join(QLatin1Char('\n')));
   banner_->setVisible(!lines.isEmpty());
 }

@@ -12,6 +12,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "io/number_text.h"
 #include "io/viscosity_data.h"
 #include "plot/viscosity_plot.h"
 
@@ -99,7 +100,7 @@ bool ViscosityFitDialog::LoadMeasurements(const QString& path) {
   const ViscosityFit fit = FitViscosity(data.points);
   if (!fit.ok) {
     report_->setPlainText(QStringLiteral("The viscosity can not be fitted:\n") +
-                          QString::fromStdString(fit.message));
+                          QString::fromStdString(MessageString(fit.message)));
     return false;
   }
   fit_ = fit;
@@ -131,11 +132,12 @@ void ViscosityFitDialog::ShowFit(const ViscosityFit& fit, bool pascalSeconds,
   text += QStringLiteral("the run uses          ") + QString::fromStdString(use_.text) + '\n';
   if (pascalSeconds)
     text += QString::fromUtf8("eta_Pas converted: 1 Pa\u00b7s = 10/980.665 gf\u00b7s/cm\u00b2\n");
-  std::vector<std::string> warnings = fit.warnings;
+  std::vector<std::string> warnings;
+  for (const MessageText& w : fit.warnings) warnings.push_back(MessageString(w));
   const double gammaLo = use_.shearKnown ? use_.gammaLo : fit.gammaMin;
   const double gammaHi = use_.shearKnown ? use_.gammaHi : fit.gammaMax;
-  for (const std::string& w : ExtrapolationWarnings(fit, use_.TLo, use_.THi, gammaLo, gammaHi))
-    warnings.push_back(w);
+  for (const MessageText& w : ExtrapolationWarnings(fit, use_.TLo, use_.THi, gammaLo, gammaHi))
+    warnings.push_back(MessageString(w));
   if (!warnings.empty()) {
     text += QStringLiteral("\nWarnings:\n");
     for (const std::string& w : warnings)

@@ -57,19 +57,13 @@ bool QtWindowDialogs::AskQuestion(const QString& text) {
 
 bool WindowDialogs::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
-void DeferredMessageSink::ShowAllBut(const std::vector<std::string>& warnings) {
+void DeferredMessageSink::ShowBoxes() {
   std::vector<std::string> shown = std::move(kept_);
   kept_.clear();
-  // The warnings are the last messages of the calculation: skip their
-  // occurrences from the end.
-  for (const std::string& warning : warnings) {
-    const auto found = std::find(shown.rbegin(), shown.rend(), warning);
-    if (found != shown.rend()) shown.erase(std::next(found).base());
-  }
   for (const std::string& text : shown) dialogs_.ShowMessage(QString::fromStdString(text));
 }
 
-void DialogMessageSink::Display(const std::string& text) {
+void DialogMessageSink::Display(const std::string& text, MessageKind) {
   dialogs_.ShowMessage(QString::fromStdString(text));
 }
 

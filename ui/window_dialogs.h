@@ -71,25 +71,25 @@ class DialogMessageSink : public MessageSink {
   explicit DialogMessageSink(WindowDialogs& dialogs) : dialogs_(dialogs) {}
 
  protected:
-  void Display(const std::string& text) override;
+  void Display(const std::string& text, MessageKind kind) override;
 
  private:
   WindowDialogs& dialogs_;
 };
 
 // The run command's messages kept until the run has ended, then shown as
-// message boxes in their order, except the run's warnings, which the
-// Results tab shows in its banner instead. The run command shows the
-// warnings through its sink too, after the calculation's notices; once it
-// has returned, RunOutcome::warnings says which messages they were.
+// message boxes in their order, except the run's warnings and notes, which
+// the Results tab shows in its banner instead.
 class DeferredMessageSink : public MessageSink {
  public:
   explicit DeferredMessageSink(WindowDialogs& dialogs) : dialogs_(dialogs) {}
-  // Shows the kept messages but one occurrence of each of `warnings`.
-  void ShowAllBut(const std::vector<std::string>& warnings);
+  // Shows the kept errors and notices as boxes.
+  void ShowBoxes();
 
  protected:
-  void Display(const std::string& text) override { kept_.push_back(text); }
+  void Display(const std::string& text, MessageKind kind) override {
+    if (kind == MessageKind::Error || kind == MessageKind::Notice) kept_.push_back(text);
+  }
 
  private:
   WindowDialogs& dialogs_;

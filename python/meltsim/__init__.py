@@ -69,7 +69,14 @@ class Error(Exception):
 class InputError(Error, ValueError):
     """An input was refused: the exact message of the input checks, e.g.
     "Value of Screw Diameter is not correct" or "Input value is not correct!",
-    or of the data file rules ("Data file can not open!")."""
+    or of the data file rules ("Data file can not open!").
+
+    ``symbol`` names the refused field ("D", ..., "SaveFileName"), or is None
+    where the message is about no single field (a data file)."""
+
+    def __init__(self, message: str, symbol: Optional[str] = None) -> None:
+        super().__init__(message)
+        self.symbol = symbol
 
 
 class CalculationError(Error, RuntimeError):
@@ -123,8 +130,15 @@ class Run:
         nstep: the number of recorded steps.
         end: how the march ended, as the command line's JSON "marchEnd" says it
             ("solid ratio below 3 %", "end of the screw", ...).
+        status: "ok" (solved and physical) or "warning" (a result with a
+            warning); a failed calculation raises instead.
         notices: the calculation's notices, in order.
         warnings: warnings on suspect results, in order.
+        notes: what the series mode did for the run (a step computed again
+            with the converged series sums), in order; not a doubt on the results.
+        accounting: unsolved_steps (steps whose film was not solved),
+            rescued_at_step (or None), wide_bed_steps (X/W above 1) and
+            recomputed (computed again from the first step).
         inputs: the 31 converted inputs by symbol, and SaveFileName.
         series: the series mode, "written", "rescue" or "stable".
     """
@@ -135,8 +149,11 @@ class Run:
         self.summary: Dict[str, float] = native.summary()
         self.nstep: int = native.nstep
         self.end: str = native.end
+        self.status: str = native.status
         self.notices: List[str] = native.notices
         self.warnings: List[str] = native.warnings
+        self.notes: List[str] = native.notes
+        self.accounting: Dict[str, Any] = native.accounting
         self.inputs: Dict[str, Union[float, str]] = native.inputs()
         self.series: str = native.series
 
@@ -155,7 +172,8 @@ class Run:
         return _require_pandas().DataFrame(self.rows)
 
     def __repr__(self) -> str:
-        return f"<meltsim.Run nstep={self.nstep} end={self.end!r} series={self.series!r}>"
+        return (f"<meltsim.Run nstep={self.nstep} end={self.end!r} series={self.series!r} "
+                f"status={self.status!r}>")
 
 
 class ResultFile:
@@ -297,7 +315,7 @@ def run(inputs: Optional[Mapping[str, InputValue]] = None, *, datafile: Optional
     texts = _field_texts(datafile, all_fields, [inputs or {}, symbols])
     native = _core.simulate(texts, _core.default_save_file_name, mode)
     if native.status == "input error":
-        raise InputError(native.message)
+        raise InputError(native.message, native.field)
     result = Run(native)
     if native.status == "calculation error":
         raise CalculationError(native.message, native.failure_step, native.failure_flight, result)

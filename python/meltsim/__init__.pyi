@@ -19,7 +19,9 @@ class Error(Exception):
     message: str
     def __init__(self, message: str) -> None: ...
 
-class InputError(Error, ValueError): ...
+class InputError(Error, ValueError):
+    symbol: Optional[str]
+    def __init__(self, message: str, symbol: Optional[str] = ...) -> None: ...
 
 class CalculationError(Error, RuntimeError):
     step: Optional[int]
@@ -38,8 +40,11 @@ class Run:
     summary: Dict[str, float]
     nstep: int
     end: str
+    status: str
     notices: List[str]
     warnings: List[str]
+    notes: List[str]
+    accounting: Dict[str, Any]
     inputs: Dict[str, Union[float, str]]
     series: str
     def __init__(self, native: _core.NativeRun) -> None: ...

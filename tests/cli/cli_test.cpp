@@ -133,15 +133,26 @@ TEST_F(CliTest, EveryInputCheckMessageExactlyAndNothingWritten) {
   for (const Check& c : checks) {
     const CliResult r = Cli({"run", "--set", c.set});
     EXPECT_EQ(r.exitCode, 1) << c.set;
-    EXPECT_EQ(r.err, std::string(c.message) + "\n") << c.set;
+    // The message exactly, then the field it is about (the symbol set).
+    const std::vector<std::string> lines = LinesOf(r.err);
+    ASSERT_EQ(lines.size(), 2u) << r.err;
+    EXPECT_EQ(lines[0], c.message) << c.set;
+    const std::string symbol = std::string(c.set).substr(0, std::string(c.set).find('='));
+    EXPECT_EQ(lines[1].rfind("Refused input: " + symbol + ", ", 0), 0u) << lines[1];
     EXPECT_TRUE(fs::is_empty(work_)) << c.set;
   }
+  EXPECT_EQ(LinesOf(Cli({"run", "--set", "D=15,0"}).err)[1],
+            "Refused input: D, Screw Diameter (cm)");
+  EXPECT_EQ(LinesOf(Cli({"run", "--set", "NDELAY=0"}).err)[1],
+            "Refused input: NDELAY, Turns of Delay in Melting");
   const CliResult r = Cli({"run", "-o", ""});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "Save File Name is not correct\n");
   EXPECT_TRUE(fs::is_empty(work_));
   // A conversion failure wins over a failed check in an earlier field.
-  EXPECT_EQ(Cli({"run", "--set", "D=0", "--set", "KS=x"}).err, "Input value is not correct!\n");
+  EXPECT_EQ(Cli({"run", "--set", "D=0", "--set", "KS=x"}).err,
+            "Input value is not correct!\nRefused input: KS, Thermal Cond of Solid "
+            "(cal/cm.s.\u2103)\n");
 }
 
 TEST_F(CliTest, DefaultRunWithJsonAndCsv) {
@@ -309,22 +320,31 @@ TEST_F(CliTest, FailedCalculationKeepsTheInputSection) {
   EXPECT_EQ(ReadFile(work_ / "result.txt"), InputSectionText(in));
   EXPECT_FALSE(fs::exists(work_ / "x.json"));
 
-  // A step the written series cannot settle; the default series rescues it.
+  // A run the written series cannot settle (its film gives up from the first
+  // step on); the default series rescues it from that step.
   const CliResult stuck = Cli({"run", "--set", "KS=0.00003", "--series", "written"});
   EXPECT_EQ(stuck.exitCode, 3);
-  EXPECT_EQ(stuck.err, "Calculation did not converge at step 84 (step passes)\n");
+  EXPECT_EQ(LinesOf(stuck.err).back(), "Calculation did not converge at step 84 (step passes)");
   const CliResult rescued = Cli({"run", "--set", "KS=0.00003", "--json", "rescued.json"});
   EXPECT_EQ(rescued.exitCode, 0) << rescued.err;
-  EXPECT_EQ(rescued.err.rfind("Step 84 (FLIGHT 15.85) failed with the written solid bed series "
-                              "(Calculation did not converge at step 84 (step passes)); ",
-                              0),
-            0u)
-      << rescued.err;
   const nlohmann::json doc = nlohmann::json::parse(ReadFile(work_ / "rescued.json"));
   EXPECT_EQ(doc["series"], "rescue");
-  EXPECT_EQ(doc["rescuedAtStep"], 84);
+  EXPECT_EQ(doc["status"], "ok");
+  EXPECT_EQ(doc["rescuedAtStep"], 1);
+  EXPECT_EQ(doc["unsolvedSteps"], 0);
   EXPECT_GT(doc["NSTEP"].get<int>(), 84);
-  EXPECT_EQ(LinesOf(rescued.err), doc["warnings"].get<std::vector<std::string>>());
+  // stderr: the notices, then the note of the rescue, then the warnings.
+  std::vector<std::string> said = doc["notices"].get<std::vector<std::string>>();
+  for (const char* key : {"notes", "warnings"}) {
+    for (const std::string& line : doc[key].get<std::vector<std::string>>()) said.push_back(line);
+  }
+  EXPECT_EQ(LinesOf(rescued.err), said);
+  ASSERT_EQ(doc["notes"].size(), 1u);
+  EXPECT_EQ(doc["notes"][0].get<std::string>().rfind(
+                "Step 1 (FLIGHT 5.10) failed with the written solid bed series (The film "
+                "thickness iteration gave up at step 1: ",
+                0),
+            0u);
 }
 
 TEST_F(CliTest, FilesThatCannotBeWritten) {

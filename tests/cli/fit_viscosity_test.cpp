@@ -13,6 +13,7 @@
 
 #include "io/data_file.h"
 #include "io/data_file_writer.h"
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "io/viscosity_data.h"
 #include "model/input_data.h"
@@ -195,7 +196,7 @@ TEST(ViscosityExampleTest, TheDocumentedExampleFitsTheDefaults) {
   ASSERT_TRUE(data.ok) << data.message;
   EXPECT_EQ(data.points.size(), 40u);
   const ViscosityFit fit = FitViscosity(data.points);
-  ASSERT_TRUE(fit.ok) << fit.message;
+  ASSERT_TRUE(fit.ok) << MessageString(fit.message);
   EXPECT_TRUE(fit.warnings.empty());
   // A 1 % scatter: the worst of 40 points lies within 4 sigma, 4 %.
   EXPECT_LT(fit.maxRelError, 0.04);

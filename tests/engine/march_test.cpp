@@ -12,6 +12,7 @@
 #include "model/fp_check.h"
 #include "model/screw_zones.h"
 #include "support/engine_cases.h"
+#include "support/message_texts.h"
 
 namespace meltsim {
 namespace {
@@ -28,9 +29,8 @@ struct MarchRun {
 MarchRun RunCase(const std::string& name) {
   MarchRun r;
   r.in = CaseInputs(FindCase(name));
-  RecordingMessageSink sink;
-  RunSimulation(r.in, r.s, sink);
-  r.messages = sink.messages;
+  RunSimulation(r.in, r.s);
+  r.messages = testing::Texts(r.s.diagnostics.notices);
   return r;
 }
 
@@ -191,8 +191,7 @@ TEST(March, NothingRecordedWhenTheBedVanishesInTheFirstPass) {
 TEST(March, AReusedStateCarriesNothingFromTheRunBefore) {
   const MarchRun fresh = RunCase("nothing_recorded");
   MarchRun reused = RunCase("default");
-  RecordingMessageSink sink;
-  RunSimulation(fresh.in, reused.s, sink);
+  RunSimulation(fresh.in, reused.s);
   EXPECT_EQ(reused.s.NSTEP, 0);
   EXPECT_EQ(reused.s.PTOTAL, fresh.s.PTOTAL);
   EXPECT_EQ(ResultsSectionText(fresh.in, reused.s), ResultsSectionText(fresh.in, fresh.s));
@@ -305,12 +304,11 @@ TEST(March, FaultsAndNonConvergenceEndTheRun) {
   for (const Failing& f : failing) {
     InputData in = CaseInputs({"failing", f.sets});
     SimState s;
-    RecordingMessageSink sink;
     try {
-      RunSimulation(in, s, sink);
+      RunSimulation(in, s);
       ADD_FAILURE() << "no error for " << f.message;
     } catch (const CalculationError& e) {
-      EXPECT_EQ(std::string(e.what()), f.message);
+      EXPECT_EQ(testing::Text(e.message), f.message);
     }
     EXPECT_EQ(s.marchEnd, MarchEnd::NotRun);
   }

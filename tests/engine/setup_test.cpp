@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
 #include "model/screw_zones.h"
 
 namespace meltsim {

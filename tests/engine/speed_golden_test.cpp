@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "support/engine_cases.h"
 #include "support/file_text.h"
+#include "support/message_texts.h"
 
 namespace meltsim {
 namespace {
@@ -38,8 +39,7 @@ void Add(std::string& text, const char* name, double v) {
 
 std::string RunDump(const InputData& in) {
   SimState s;
-  RecordingMessageSink sink;
-  RunSimulation(in, s, sink);
+  RunSimulation(in, s);
   std::string t;
   t += "NSTEP " + std::to_string(s.NSTEP) + "\n";
   t += "end " + std::to_string(static_cast<int>(s.marchEnd)) + "\n";
@@ -73,7 +73,7 @@ std::string RunDump(const InputData& in) {
   Add(t, "S3", s.S3);
   Add(t, "KSER", s.KSER);
   Add(t, "XW", s.XW);
-  for (const std::string& m : sink.messages) t += "notice " + m + "\n";
+  for (const std::string& m : testing::Texts(s.diagnostics.notices)) t += "notice " + m + "\n";
   return t;
 }
 

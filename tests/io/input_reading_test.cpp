@@ -114,9 +114,21 @@ FieldTexts WithText(FieldTexts texts, const char* symbol, const char* text) {
   return texts;
 }
 
+std::optional<std::string> MessageOf(const std::optional<InputProblem>& problem) {
+  if (!problem) return std::nullopt;
+  return problem->message;
+}
+
 std::optional<std::string> Check(const FieldTexts& texts, const std::string& name = "r.txt") {
   InputData in;
-  return ReadAndCheck(texts, name, in);
+  return MessageOf(ReadAndCheck(texts, name, in));
+}
+
+// The field a refusal names, or -2 when nothing is refused.
+int FieldOf(const FieldTexts& texts, const std::string& name = "r.txt") {
+  InputData in;
+  const std::optional<InputProblem> problem = ReadAndCheck(texts, name, in);
+  return problem ? problem->field : -2;
 }
 
 TEST(InputChecks, EveryMessageIsReachedInItsOrder) {
@@ -154,9 +166,11 @@ TEST(InputChecks, EveryMessageIsReachedInItsOrder) {
 
   for (const auto& [symbol, message] : checks) {
     EXPECT_EQ(Check(texts, name), message);
+    EXPECT_EQ(FieldOf(texts, name), FieldIndex(symbol)) << message;
     texts[FieldIndex(symbol)] = defaults[FieldIndex(symbol)];
   }
   EXPECT_EQ(Check(texts, name), "Save File Name is not correct");
+  EXPECT_EQ(FieldOf(texts, name), InputProblem::kSaveFileName);
   name = "out.txt";
   EXPECT_EQ(Check(texts, name), std::nullopt);
 }
@@ -226,7 +240,9 @@ TEST(InputChecks, ConversionStopsAtTheFirstFailureMemberByMember) {
   FieldTexts t = DefaultFieldTexts();
   t[FieldIndex("H1")] = "1,4";
   t[FieldIndex("KS")] = "nonsense";
-  EXPECT_EQ(ReadAndCheck(t, "new.txt", in), "Input value is not correct!");
+  const std::optional<InputProblem> notANumber = ReadAndCheck(t, "new.txt", in);
+  EXPECT_EQ(MessageOf(notANumber), "Input value is not correct!");
+  EXPECT_EQ(notANumber.value_or(InputProblem{}).field, FieldIndex("H1"));  // the first of two
   EXPECT_EQ(in.D, 15.0);  // before the failing field: new
   EXPECT_EQ(in.NDELAY, 5.0);
   EXPECT_EQ(in.H1, -7);  // the failing field and after it: untouched
@@ -236,7 +252,7 @@ TEST(InputChecks, ConversionStopsAtTheFirstFailureMemberByMember) {
   // A failed check leaves all new values in place.
   t = DefaultFieldTexts();
   t[FieldIndex("SBAP")] = "2";
-  EXPECT_EQ(ReadAndCheck(t, "new.txt", in), "Value of SBAP is not correct");
+  EXPECT_EQ(MessageOf(ReadAndCheck(t, "new.txt", in)), "Value of SBAP is not correct");
   EXPECT_EQ(in.H1, 1.4);
   EXPECT_EQ(in.SBAP, 2.0);
   EXPECT_EQ(in.KS, 0.00035);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "io/result_file.h"
 #include "model/input_data.h"

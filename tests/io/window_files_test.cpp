@@ -2,7 +2,6 @@
 // message names, a result file holding only its input section, the table CSV.
 #include <gtest/gtest.h>
 
-#include "io/field_check.h"
 #include "io/input_reading.h"
 #include "io/input_section_file.h"
 #include "io/number_text.h"
@@ -74,26 +73,6 @@ TEST(PolymerFile, ChecksNameTheValueAndTheDifferingLines) {
   file[26] = "270";  // line 27
   file[0] = "20.0";  // line 1 is no polymer line
   EXPECT_EQ(PolymerLinesDiffering(file, DefaultFieldTexts()), (std::vector<int>{15, 27}));
-}
-
-TEST(FieldOfInputMessage, NamesTheFirstUnconvertibleFieldAndEveryCheckedField) {
-  FieldTexts texts = DefaultFieldTexts();
-  texts[7] = "15,0";
-  texts[9] = "x";
-  EXPECT_EQ(FieldOfInputMessage(texts, kConversionFailedMessage), 7);
-  // Every check: a value it refuses gives its message, which names its field.
-  int checked = 0;
-  for (int k = 0; k < kFieldCount; ++k) {
-    FieldTexts bad = DefaultFieldTexts();
-    bad[k] = std::string(kFields[k].symbol) == "SBAP" ? "2" : "-1";
-    InputData in;
-    const std::optional<std::string> message = ReadAndCheck(bad, "r.txt", in);
-    if (!message) continue;  // C1, C2 and the viscosity parameters take any number
-    ++checked;
-    EXPECT_EQ(FieldOfInputMessage(bad, *message), k) << *message;
-  }
-  EXPECT_EQ(checked, 23);  // the 23 checks of the input set
-  EXPECT_FALSE(FieldOfInputMessage(texts, kSaveFileNameMessage).has_value());
 }
 
 TEST(InputSectionOnly, TakesTheWritersInputSectionAndNothingElse) {

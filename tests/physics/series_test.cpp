@@ -183,7 +183,7 @@ TEST(SolidBedSeries, BitIdenticalToTermByTermEvaluation) {
                    << c.name << ", terms " << rule.minTerms << ".." << rule.maxTerms);
       const ReferenceSeries reference = RunReferenceSeries(c.in, c.s, rule);
       SimState s = c.s;
-      ClearFloatingPointFaults();
+      ClearFaultFlags();
       const bool normal = SolidBedSeries(c.in, s, rule);
       ExpectSameSeries(reference, s, normal);
     }
@@ -197,7 +197,7 @@ TEST(SolidBedSeries, IdentityCasesCoverCapsSubstitutionAndGiveUp) {
   std::vector<bool> normal;
   for (const SeriesCase& c : cases) {
     after.push_back(c.s);
-    ClearFloatingPointFaults();
+    ClearFaultFlags();
     normal.push_back(SolidBedSeries(c.in, after.back(), kQuadraticFilmTerms));
   }
   EXPECT_EQ(after[0].BC, 0.0);

@@ -9,6 +9,7 @@
 #include <cfenv>
 #include <cmath>
 
+#include "support/message_texts.h"
 #include "support/viscosity_samples.h"
 
 namespace meltsim {
@@ -39,7 +40,7 @@ TEST(ViscosityFitTest, ExactDataGiveTheCoefficientsBack) {
   for (const auto& A : {CoefficientsOf(DefaultInputData()), kThinningMelt}) {
     const auto points = Measurements(WithCoefficients(A), GridTemperatures(), GridShearRates());
     const ViscosityFit fit = FitClean(points);
-    ASSERT_TRUE(fit.ok) << fit.message;
+    ASSERT_TRUE(fit.ok) << testing::Text(fit.message);
     // Rounding alone separates the fit from the coefficients; the back
     // transform from the scaled variables cancels about two decades of it.
     for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(fit.A[k], A[k], 1e-9 * std::abs(A[k])) << k;
@@ -93,7 +94,7 @@ TEST(ViscosityFitTest, ScatteredDataStayWithinFourStandardErrors) {
   const InputData truth = DefaultInputData();
   const auto points = Measurements(truth, GridTemperatures(), GridShearRates(), kSigma, 20240611);
   const ViscosityFit fit = FitClean(points);
-  ASSERT_TRUE(fit.ok) << fit.message;
+  ASSERT_TRUE(fit.ok) << testing::Text(fit.message);
   const Uncertainty u = UncertaintyOf(points, kSigma);
   const auto A = CoefficientsOf(truth);
   for (std::size_t k = 0; k < 6; ++k) {
@@ -131,7 +132,7 @@ TEST(ViscosityFitTest, ScatteredDataStayWithinFourStandardErrors) {
   EXPECT_LT(s2 / (kSigma * kSigma), 1.7);
   EXPECT_NEAR(fit.R2, 1 - ssRes / ssTot, 1e-12);  // R2 of ln(eta) by its definition
   // Every second-order term is 20 standard errors or more from zero here.
-  EXPECT_TRUE(fit.warnings.empty()) << fit.warnings.front();
+  EXPECT_TRUE(fit.warnings.empty()) << testing::Text(fit.warnings.front());
 }
 
 // A melt without T^2 term: the fitted A22 is normal about 0 with its
@@ -143,7 +144,7 @@ TEST(ViscosityFitTest, WarnsOfATermTheDataBarelyDetermine) {
   const auto points =
       Measurements(WithCoefficients(A), GridTemperatures(), GridShearRates(), 0.02, 20240611);
   const ViscosityFit fit = FitClean(points);
-  ASSERT_TRUE(fit.ok) << fit.message;
+  ASSERT_TRUE(fit.ok) << testing::Text(fit.message);
   ASSERT_EQ(fit.warnings.size(), 1u);
   // The share of T^2 at the edge of the range is A22 * Thalf^2 (t = 1 there,
   // Thalf = 35 C on the grid); its standard error is that of A22 times
@@ -158,7 +159,7 @@ TEST(ViscosityFitTest, WarnsOfATermTheDataBarelyDetermine) {
   const double share = fit.A[4] * 35 * 35;
   const double twoErrors = 2 * UncertaintyOf(points, sigmaHat).standardError(4) * 35 * 35;
   EXPECT_LT(std::abs(share), twoErrors);
-  const std::string& w = fit.warnings[0];
+  const std::string w = testing::Text(fit.warnings[0]);
   const std::string head =
       "the data barely determine A22: the share of its T^2 term in ln(eta) "
       "at the edge of the measured range, ";
@@ -175,10 +176,11 @@ TEST(ViscosityFitTest, WarnsOfPoorConditioningAndOfNoPointsToSpare) {
   // three, almost the constant column, and T^2 rests on the far one alone.
   const auto crowded = Measurements(in, {230, 230.5, 300}, {1, 100, 10000});
   const ViscosityFit poor = FitClean(crowded);
-  ASSERT_TRUE(poor.ok) << poor.message;
+  ASSERT_TRUE(poor.ok) << testing::Text(poor.message);
   EXPECT_GT(poor.condition, 100);
   ASSERT_FALSE(poor.warnings.empty());
-  EXPECT_NE(poor.warnings[0].find("condition number"), std::string::npos) << poor.warnings[0];
+  EXPECT_NE(testing::Text(poor.warnings[0]).find("condition number"), std::string::npos)
+      << testing::Text(poor.warnings[0]);
 
   // Six points at three temperatures and three shear rates: the fit is
   // exact, with nothing left over for the scatter.
@@ -186,11 +188,11 @@ TEST(ViscosityFitTest, WarnsOfPoorConditioningAndOfNoPointsToSpare) {
   for (const auto& p : Measurements(in, {265}, {1, 100})) six.push_back(p);
   six.push_back(Measurements(in, {300}, {1})[0]);
   const ViscosityFit exact = FitClean(six);
-  ASSERT_TRUE(exact.ok) << exact.message;
+  ASSERT_TRUE(exact.ok) << testing::Text(exact.message);
   const auto A = CoefficientsOf(in);
   for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(exact.A[k], A[k], 1e-8 * std::abs(A[k])) << k;
   ASSERT_EQ(exact.warnings.size(), 1u);
-  EXPECT_EQ(exact.warnings[0].rfind("six points for six coefficients", 0), 0u);
+  EXPECT_EQ(testing::Text(exact.warnings[0]).rfind("six points for six coefficients", 0), 0u);
 }
 
 TEST(ViscosityFitTest, RefusesDataThatCannotDetermineEveryTerm) {
@@ -232,7 +234,7 @@ TEST(ViscosityFitTest, RefusesDataThatCannotDetermineEveryTerm) {
   for (const Case& c : cases) {
     const ViscosityFit fit = FitClean(c.points);
     EXPECT_FALSE(fit.ok);
-    EXPECT_EQ(fit.message, c.message);
+    EXPECT_EQ(testing::Text(fit.message), c.message);
   }
   // Rank as the decomposition sees it: one temperature leaves the columns
   // t, t^2 and l*t zero.
@@ -257,7 +259,7 @@ TEST(ViscosityFitTest, RefusesAPointThatIsNoMeasurementByItsLine) {
     points[7].*c.member = c.value;  // lines count from 2
     const ViscosityFit fit = FitClean(points);
     EXPECT_FALSE(fit.ok);
-    EXPECT_EQ(fit.message, c.message);
+    EXPECT_EQ(testing::Text(fit.message), c.message);
   }
 }
 
@@ -274,8 +276,9 @@ TEST(ViscosityFitTest, ExtrapolationWarningsNameEachSidePastTheData) {
       "The fit extrapolates to a shear rate of 50000 1/s; the data reach 10000 1/s",
       "The fit extrapolates down to a shear rate of 0.1 1/s; the data start at 1 1/s",
   };
-  EXPECT_EQ(ExtrapolationWarnings(fit, 200, 320, 0.1, 5e4), expected);
-  EXPECT_EQ(ExtrapolationWarnings(fit, 250, 320, 1, 1e4), std::vector<std::string>{expected[0]});
+  EXPECT_EQ(testing::Texts(ExtrapolationWarnings(fit, 200, 320, 0.1, 5e4)), expected);
+  EXPECT_EQ(testing::Texts(ExtrapolationWarnings(fit, 250, 320, 1, 1e4)),
+            std::vector<std::string>{expected[0]});
   // A refused fit has no range to compare with.
   EXPECT_TRUE(ExtrapolationWarnings(FitViscosity({}), 200, 320, 0.1, 5e4).empty());
 }

@@ -32,10 +32,13 @@ def cli_json(tmp_path: Path, *args) -> dict:
 
 
 def cli_error(*args) -> str:
-    """The last line `meltsim-cli run ARGS` prints on stderr when it refuses or fails."""
+    """The message `meltsim-cli run ARGS` prints on stderr when it refuses or
+    fails: the first line of a refusal (the second names the field), the last
+    line of a failed calculation (after its notices)."""
     done = run_cli("run", *args, "-o", os.devnull)
     assert done.returncode != 0, "the command line accepted the run"
-    return done.stderr.strip().splitlines()[-1]
+    lines = done.stderr.strip().splitlines()
+    return lines[0] if done.returncode == 1 else lines[-1]
 
 
 def assert_rows_equal(rows: dict, json_rows: list) -> None:

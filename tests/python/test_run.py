@@ -3,6 +3,7 @@ errors and the data file rules."""
 
 import math
 import sys
+import warnings as _warnings
 
 import pytest
 
@@ -62,6 +63,7 @@ def test_refused_inputs_raise_input_error_with_the_message_of_the_checks():
         with pytest.raises(meltsim.InputError) as caught:
             meltsim.run(**symbols)
         assert caught.value.message == str(caught.value) == cli_error(*args)
+        assert caught.value.symbol == next(iter(symbols))  # the field refused
     # The command line's own texts for the first two (the window's messages).
     assert cli_error("--set", "D=0") == "Value of Screw Diameter is not correct"
     assert cli_error("--set", "D=15,0") == "Input value is not correct!"
@@ -80,31 +82,45 @@ def test_wrong_arguments_are_python_errors():
 
 
 def test_failed_calculation_carries_step_flight_and_the_rows_before_it(tmp_path):
-    # KS=0.00003 does not converge at step 84 with the written series; the
-    # rescue computes that step again with the converged sums and finishes.
-    args = ["--set", "KS=0.00003"]
+    # RPM 50 does not converge at step 36 with the written series. Its film
+    # gives up from step 17 on, where the rescue takes the converged sums, so
+    # the rows before step 17 are the written ones.
+    args = ["--set", "RPM=50"]
     with pytest.raises(meltsim.CalculationError) as caught:
-        meltsim.run(KS=0.00003, series="written")
+        meltsim.run(RPM=50, series="written")
     error = caught.value
     assert error.message == cli_error(*args, "--series", "written")
-    assert error.step == 84 and f"at step {error.step} " in error.message
+    assert error.step == 36 and f"at step {error.step} " in error.message
     partial = error.run
     assert partial.nstep == error.step - 1  # one row per step before the failing one
     assert partial.summary == {} and partial.end == "not run"
     rescued = cli_json(tmp_path, *args)
-    # The rescue runs every step as written first, so the rows before step 84 are the same.
-    assert_rows_equal(partial.rows, rescued["rows"][:partial.nstep])
-    # FLIGHT of the failing step: the middle of step 84, as its row in the rescued run.
-    assert math.isclose(error.flight, rescued["rows"][error.step - 1]["FLIGHT"], abs_tol=1e-9)
+    assert rescued["rescuedAtStep"] == 17
+    first16 = {symbol: column[:16] for symbol, column in partial.rows.items()}
+    assert_rows_equal(first16, rescued["rows"][:16])
     # A result file after a failure keeps its input section only, as the command line leaves it.
     cli_file = tmp_path / "cli.txt"
     assert run_cli("run", *args, "--series", "written", "-o", cli_file).returncode == 3
     assert partial.result_file_bytes() == cli_file.read_bytes()
 
-    with pytest.warns(meltsim.ResultWarning):
-        run = meltsim.run(KS=0.00003)
+    # The rescue is a note on a result that is ok, not a warning.
+    with _warnings.catch_warnings():
+        _warnings.simplefilter("error", meltsim.ResultWarning)
+        run = meltsim.run(RPM=50)
     assert_rows_equal(run.rows, rescued["rows"])
-    assert run.warnings == rescued["warnings"] and len(run.warnings) > 0
+    assert run.status == rescued["status"] == "ok"
+    assert run.warnings == rescued["warnings"] == []
+    assert run.notes == rescued["notes"] and len(run.notes) == 1
+    assert run.accounting == {"unsolved_steps": 0, "rescued_at_step": 17, "wide_bed_steps": 0,
+                              "recomputed": False}
+
+
+def test_a_result_with_a_warning_says_so_in_its_status():
+    # OUTPUT 900 on the default screw: the solid bed is wider than the channel.
+    with pytest.warns(meltsim.ResultWarning, match="wider than the channel"):
+        run = meltsim.run(OUTPUT=900)
+    assert run.status == "warning"
+    assert run.accounting["wide_bed_steps"] > 0
 
 
 def test_data_file_takes_the_fixed_polymer_lines_only_with_all_fields(tmp_path):

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "io/result_file.h"
 #include "support/engine_cases.h"
@@ -77,8 +78,7 @@ TEST(FormatColumn, RightAlignsTextsOfThreeToWidthMinusOneCharacters) {
 TEST(ResultsSection, DefaultRunLayout) {
   const InputData in = DefaultInputData();
   SimState s;
-  RecordingMessageSink sink;
-  RunSimulation(in, s, sink);
+  RunSimulation(in, s);
   const std::vector<std::string> lines = SplitCrLf(ResultsSectionText(in, s));
   ASSERT_EQ(lines.size(), 3u + 96u + 1u + 8u);
   EXPECT_EQ(lines[0], kHeader1);
@@ -135,8 +135,7 @@ TEST(ResultsSection, DefaultRunLayout) {
 TEST(ResultsSection, NoRecordedStepGoesStraightToTheSummary) {
   const InputData in = cases::CaseInputs(cases::FindCase("nothing_recorded"));
   SimState s;
-  RecordingMessageSink sink;
-  RunSimulation(in, s, sink);
+  RunSimulation(in, s);
   ASSERT_EQ(s.NSTEP, 0);
   const std::vector<std::string> lines = SplitCrLf(ResultsSectionText(in, s));
   ASSERT_EQ(lines.size(), 12u);

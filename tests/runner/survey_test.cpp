@@ -36,12 +36,15 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
+#include "io/number_text.h"
 #include "io/result_file.h"
 #include "model/fp_check.h"
 #include "model/input_data.h"
 #include "model/result_columns.h"
 #include "runner/run_command.h"
 #include "support/file_text.h"
+#include "support/message_texts.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define MELTSIM_SANITIZED 1
@@ -199,11 +202,7 @@ class CaseGenerator {
 // The field texts that convert back to exactly these inputs.
 FieldTexts TextsOf(const InputData& in) {
   FieldTexts texts;
-  for (int i = 0; i < kFieldCount; ++i) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", in.*kFields[i].member);
-    texts[i] = buf;
-  }
+  for (int i = 0; i < kFieldCount; ++i) texts[i] = ShortestText(in.*kFields[i].member);
   return texts;
 }
 
@@ -258,31 +257,31 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// A failed calculation by its message: each kind has its own form. Outside
-// the written series the failures name the FLIGHT and what to check, or say
-// that no film forms or that no screw gives such results.
-Ending CalculationEnding(const std::string& message, SeriesMode mode) {
-  if (mode != SeriesMode::Written &&
-      (message.find(" (FLIGHT ") != std::string::npos ||
-       message.find("; check ") != std::string::npos ||
-       StartsWith(message, "No melt film can form where melting starts") ||
-       StartsWith(message, "The calculation gives results that no screw can give"))) {
-    return Ending::Explained;
+// A failed calculation by the kind of its failure. Outside the written
+// series every failure is explained: it names the FLIGHT and what to check,
+// or says that no film forms or that no screw gives such results.
+Ending CalculationEnding(CalculationErrorKind kind, SeriesMode mode) {
+  switch (kind) {
+    case CalculationErrorKind::NoChannel:
+    case CalculationErrorKind::MeltingBeyondScrew:
+      return Ending::Geometry;
+    default:
+      break;
   }
-  if (StartsWith(message, "Calculation did not converge at step ")) return Ending::NotConverged;
-  if (StartsWith(message, "Floating point division by zero at step ") ||
-      StartsWith(message, "Invalid floating point operation at step ") ||
-      StartsWith(message, "Floating point overflow at step ")) {
-    return Ending::FloatingPointFault;
+  if (mode != SeriesMode::Written) return Ending::Explained;
+  switch (kind) {
+    case CalculationErrorKind::NotConverged:
+    case CalculationErrorKind::FilmSolutionsAlternate:
+      return Ending::NotConverged;
+    case CalculationErrorKind::FloatingPointFault:
+      return Ending::FloatingPointFault;
+    case CalculationErrorKind::NotFinite:
+      return Ending::NotFinite;
+    case CalculationErrorKind::TooManySteps:
+      return Ending::StepLimit;
+    default:
+      return Ending::OtherMessage;
   }
-  if (message == kNoChannelMessage || message == kMeltingBeyondScrewMessage) {
-    return Ending::Geometry;
-  }
-  if (StartsWith(message, "Calculation gave a result that is not a finite number")) {
-    return Ending::NotFinite;
-  }
-  if (StartsWith(message, "Calculation stopped at step ")) return Ending::StepLimit;
-  return Ending::OtherMessage;
 }
 
 struct CaseReport {
@@ -292,6 +291,10 @@ struct CaseReport {
   bool rescued = false;          // the rescue switched to the converged series, or computed again
   bool warnsUnphysical = false;  // a warning says that steps before the rescue are not physical
   std::string insaneRow;         // the first recorded row that is not physically sane, if any
+  std::string status;            // "ok", "warning", ...
+  int kind = -1;                 // the CalculationErrorKind of a failed calculation
+  int unsolvedSteps = 0, wideBedSteps = 0;
+  bool impossible = false;  // results that no screw can give
 };
 
 // QS/QT never rises along the screw, the film has a thickness, and the mid-film
@@ -310,12 +313,20 @@ std::string FirstInsaneRow(const InputData& in, const SimState& s) {
 
 // Runs the case in a child process with a time limit. The child sends back
 // the run's status, its message and its duration through a pipe.
+CaseReport Ended(Ending ending, const std::string& message, double seconds = 0) {
+  CaseReport r;
+  r.ending = ending;
+  r.message = message;
+  r.seconds = seconds;
+  return r;
+}
+
 CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMode mode) {
   int fds[2];
-  if (pipe(fds) != 0) return {Ending::OtherMessage, "pipe failed", 0, false, false, ""};
+  if (pipe(fds) != 0) return Ended(Ending::OtherMessage, "pipe failed");
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
-  if (child < 0) return {Ending::OtherMessage, "fork failed", 0, false, false, ""};
+  if (child < 0) return Ended(Ending::OtherMessage, "fork failed");
   if (child == 0) {
     close(fds[0]);
     RecordingMessageSink sink;
@@ -325,9 +336,15 @@ CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMod
     bool unphysical = false;
     for (const std::string& w : out.warnings)
       unphysical = unphysical || StartsWith(w, "The steps before the rescue are not physical");
-    const std::string report = std::to_string(static_cast<int>(out.status)) + "\n" +
-                               (rescued ? "1" : "0") + (unphysical ? "1" : "0") + "\n" +
-                               FirstInsaneRow(out.inputs, out.state) + "\n" + out.message;
+    const bool impossible =
+        out.status == RunStatus::Done && ImpossibleResult(out.inputs, out.state).has_value();
+    const std::string report =
+        std::to_string(static_cast<int>(out.status)) + "\n" + (rescued ? "1" : "0") +
+        (unphysical ? "1" : "0") + (impossible ? "1" : "0") + "\n" +
+        std::to_string(out.failure ? static_cast<int>(out.failure->kind) : -1) + " " +
+        std::to_string(out.accounting.unsolvedSteps) + " " +
+        std::to_string(out.accounting.wideBedSteps) + " " + ResultStatusText(StatusOf(out)) + "\n" +
+        FirstInsaneRow(out.inputs, out.state) + "\n" + out.message;
     const ssize_t written = write(fds[1], report.data(), report.size());
     _exit(written == static_cast<ssize_t>(report.size()) ? 0 : 1);
   }
@@ -355,8 +372,7 @@ CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMod
   waitpid(child, &status, 0);
   CaseReport r;
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (timedOut)
-    return {Ending::TimedOut, "no end within the time limit", r.seconds, false, false, ""};
+  if (timedOut) return Ended(Ending::TimedOut, "no end within the time limit", r.seconds);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     r.ending = Ending::Crashed;
     r.message = WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
@@ -364,13 +380,18 @@ CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMod
     return r;
   }
   std::istringstream lines(report);
-  std::string code, rescued;
+  std::string code, rescued, account;
   std::getline(lines, code);
   std::getline(lines, rescued);
+  std::getline(lines, account);
   std::getline(lines, r.insaneRow);
   std::getline(lines, r.message, '\0');
   r.rescued = rescued.substr(0, 1) == "1";
   r.warnsUnphysical = rescued.substr(1, 1) == "1";
+  r.impossible = rescued.substr(2, 1) == "1";
+  std::istringstream counts(account);
+  counts >> r.kind >> r.unsolvedSteps >> r.wideBedSteps;
+  std::getline(counts >> std::ws, r.status);
   switch (static_cast<RunStatus>(std::atoi(code.c_str()))) {
     case RunStatus::Done:
       r.ending = Ending::Result;
@@ -382,7 +403,7 @@ CaseReport RunCase(const SurveyCase& c, const std::string& resultPath, SeriesMod
       r.ending = Ending::FileError;
       break;
     case RunStatus::CalculationFailed:
-      r.ending = CalculationEnding(r.message, mode);
+      r.ending = CalculationEnding(static_cast<CalculationErrorKind>(r.kind), mode);
       break;
   }
   return r;
@@ -406,7 +427,7 @@ std::string Describe(const SurveyCase& c) {
   return s.str();
 }
 
-class Survey : public testing::Test {
+class Survey : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("meltsim_survey_" + std::to_string(::getpid()));
@@ -456,7 +477,7 @@ TEST_F(Survey, EveryGeneratedRunEndsInOneOfTheKnownWays) {
   for (int i = 0; i < kCasesOfEachKind; ++i) cases.push_back(generate.Absurd());
 
   ModeTally written, rescue;
-  int changedFiles = 0, unphysicalKept = 0;
+  int changedFiles = 0, unphysicalKept = 0, alternatingFilms = 0;
   for (std::size_t n = 0; n < cases.size(); ++n) {
     const SurveyCase& c = cases[n];
     const std::string writtenPath = (dir_ / ("written" + std::to_string(n) + ".txt")).string();
@@ -497,6 +518,33 @@ TEST_F(Survey, EveryGeneratedRunEndsInOneOfTheKnownWays) {
     if (w.ending == Ending::Result && r.rescued) ++changedFiles;
     if (c.kind == "plausible" && r.ending != Ending::Result) {
       std::cout << "plausible case " << n << " without a result: " << r.message << '\n';
+      // What no solution of the model exists for: a barrel that is not above
+      // the melting point where melting starts, a solid bed that a screw (or
+      // a solid) hotter than the melting point heats past it, and a film
+      // whose two solutions meet at the temperature where the model chooses
+      // between them.
+      const auto kind = static_cast<CalculationErrorKind>(r.kind);
+      const bool hotScrew = kind == CalculationErrorKind::FilmNotSolved &&
+                            (c.in.TSCREW > c.in.TM || c.in.TS0 > c.in.TM);
+      EXPECT_TRUE(kind == CalculationErrorKind::NoMeltFilm || hotScrew ||
+                  kind == CalculationErrorKind::FilmSolutionsAlternate)
+          << "case " << n << ": " << r.message << "; " << Describe(c);
+      alternatingFilms += kind == CalculationErrorKind::FilmSolutionsAlternate;
+    }
+    // The status "ok" only on solved, physical results; a result that is
+    // not so says "warning".
+    if (r.ending == Ending::Result) {
+      EXPECT_EQ(r.unsolvedSteps, 0) << "case " << n << "; " << Describe(c);
+      const bool clean = r.wideBedSteps == 0 && r.insaneRow.empty() && !r.impossible;
+      if (r.status == "ok") {
+        EXPECT_TRUE(clean) << "case " << n << " is ok with " << r.wideBedSteps
+                           << " wide steps, row \"" << r.insaneRow << "\"; " << Describe(c);
+      } else {
+        EXPECT_EQ(r.status, "warning") << "case " << n;
+      }
+      if (r.wideBedSteps > 0) {
+        EXPECT_EQ(r.status, "warning") << "case " << n;
+      }
     }
     // A rescued run is sane, or says that its steps before the rescue are not.
     if (c.kind == "plausible" && r.rescued && r.ending == Ending::Result && !r.insaneRow.empty()) {
@@ -521,21 +569,23 @@ TEST_F(Survey, EveryGeneratedRunEndsInOneOfTheKnownWays) {
   // Many runs must give results, or the survey tests little.
   EXPECT_GT(written.endings[Ending::Result], kCasesOfEachKind / 3);
   EXPECT_GT(written.endings[Ending::Geometry], 0);
-  // Nearly every plausible set ends with a result in the default series.
-  EXPECT_GE(rescue.plausibleResults, 0.97 * rescue.plausible);
+  // Nearly every plausible set ends with a result in the default series;
+  // the others have one of the causes above (checked case by case). Films
+  // whose two solutions meet are rare.
+  EXPECT_GE(rescue.plausibleResults, 0.9 * rescue.plausible);
+  EXPECT_LE(alternatingFilms, 0.02 * rescue.plausible);
 }
 
 // --- The geometry messages ----------------------------------------------------
 
 CalculationError RunExpectingError(const InputData& in) {
   SimState s;
-  RecordingMessageSink sink;
   try {
-    RunSimulation(in, s, sink);
+    RunSimulation(in, s);
   } catch (const CalculationError& e) {
     return e;
   }
-  return CalculationError("");
+  return CalculationError(CalculationErrorKind::NotConverged, "");
 }
 
 TEST(GeometryChecks, AFlightAsWideAsThePitchLeavesNoChannel) {
@@ -543,20 +593,20 @@ TEST(GeometryChecks, AFlightAsWideAsThePitchLeavesNoChannel) {
   const double theta = std::atan(in.PITCH / (std::numbers::pi * in.D));
   for (const double E : {in.PITCH * std::cos(theta), 14.5, 20.0, 1e300}) {
     in.E = E;
-    EXPECT_STREQ(RunExpectingError(in).what(),
-                 "The flight width leaves no channel: the channel width is not positive")
+    EXPECT_EQ(testing::Text(RunExpectingError(in).message),
+              "The flight width leaves no channel: the channel width is not positive")
         << "E " << E;
   }
   in.E = std::nextafter(in.PITCH * std::cos(theta), 0.0);  // a sliver of a channel is a channel
-  EXPECT_STRNE(RunExpectingError(in).what(), kNoChannelMessage);
+  EXPECT_NE(testing::Text(RunExpectingError(in).message), kNoChannelMessage);
 }
 
 TEST(GeometryChecks, MeltingThatStartsAtOrPastTheScrewEndIsRefusedBeforeTheMarch) {
   InputData in = DefaultInputData();
   for (const double NDELAY : {24.7, 24.700000001, 30.0, 1e300}) {
     in.NDELAY = NDELAY;
-    EXPECT_STREQ(RunExpectingError(in).what(),
-                 "Melting would start at or beyond the end of the screw")
+    EXPECT_EQ(testing::Text(RunExpectingError(in).message),
+              "Melting would start at or beyond the end of the screw")
         << "NDELAY " << NDELAY;
   }
 }
@@ -566,8 +616,7 @@ TEST(GeometryChecks, MeltingThatStartsPastTheFeedZoneMarchesFromThere) {
   for (const double NDELAY : {12.0, 20.0}) {
     in.NDELAY = NDELAY;
     SimState s;
-    RecordingMessageSink sink;
-    RunSimulation(in, s, sink);
+    RunSimulation(in, s);
     ASSERT_GT(s.NSTEP, 0) << "NDELAY " << NDELAY;
     EXPECT_EQ(s.counts.feedSteps, 0);
     // The first row lies half a compression or metering step past the start.
@@ -594,8 +643,7 @@ TEST(GeometryChecks, TheRunCommandKeepsTheInputSectionAndWritesNoResults) {
 TEST(ResultsCheck, ANonFiniteRowOrSummaryValueFailsTheRunWithItsPlace) {
   const InputData in = DefaultInputData();
   SimState s;
-  RecordingMessageSink sink;
-  RunSimulation(in, s, sink);
+  RunSimulation(in, s);
   ASSERT_GT(s.NSTEP, 2);
   EXPECT_NO_THROW(CheckResultsFinite(in, s));
 
@@ -605,8 +653,8 @@ TEST(ResultsCheck, ANonFiniteRowOrSummaryValueFailsTheRunWithItsPlace) {
     CheckResultsFinite(in, bad);
     ADD_FAILURE() << "a NaN in a row passed";
   } catch (const CalculationError& e) {
-    EXPECT_STREQ(e.what(),
-                 "Calculation gave a result that is not a finite number at step 2 (T121)");
+    EXPECT_EQ(testing::Text(e.message),
+              "Calculation gave a result that is not a finite number at step 2 (T121)");
   }
   bad = s;
   bad.PTOTAL = std::numeric_limits<double>::infinity();
@@ -614,8 +662,8 @@ TEST(ResultsCheck, ANonFiniteRowOrSummaryValueFailsTheRunWithItsPlace) {
     CheckResultsFinite(in, bad);
     ADD_FAILURE() << "an infinite summary value passed";
   } catch (const CalculationError& e) {
-    EXPECT_STREQ(e.what(),
-                 "Calculation gave a result that is not a finite number (summary value PTOTAL)");
+    EXPECT_EQ(testing::Text(e.message),
+              "Calculation gave a result that is not a finite number (summary value PTOTAL)");
   }
   // Rows past the recorded ones are never printed, so they do not count.
   bad = s;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "physics/physics.h"
 #include "runner/report_content.h"
@@ -48,17 +49,20 @@ TEST(RunAccount, AFailedCalculationKeepsTheRowsItRecorded) {
 
 TEST(RunAccount, AFinishedRunReadsAsItsEndSentenceWithSummaryAndWarnings) {
   FieldTexts texts = DefaultFieldTexts();
-  texts[9] = "50.0";  // the rescue carries this run on, with a warning
+  texts[9] = "50.0";  // the rescue carries this run on, with a note
   const RunAccount account = AccountOfRun(Simulate(texts, SeriesMode::Rescue));
   EXPECT_FALSE(account.partial);
   EXPECT_EQ(AccountHeadline(account), EndSentence(account.results));
-  ASSERT_FALSE(account.warnings.empty());
+  EXPECT_TRUE(account.warnings.empty());
+  ASSERT_EQ(account.notes.size(), 1u);
+  EXPECT_EQ(account.status, ResultStatus::Ok);
   const ReportContent report = ReportOf(account, "PE", "2024-01-01");
   EXPECT_EQ(report.inputs.size(), 31u);
   EXPECT_EQ(report.inputs[9].symbol, "RPM");
   EXPECT_EQ(report.inputs[9].value, "50.0");
   EXPECT_EQ(report.summary.size(), 8u);
-  EXPECT_EQ(report.warnings.front(), account.warnings.front());
+  EXPECT_EQ(report.warnings.back(), account.notes.front());
+  EXPECT_EQ(report.status, "Status: ok");
   EXPECT_EQ(report.heads[4], "TB\n(\xE2\x84\x83)");
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
 #include "io/result_file.h"
 #include "runner/run_command.h"
 #include "support/file_text.h"

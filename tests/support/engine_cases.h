@@ -74,7 +74,7 @@ inline FieldTexts CaseTexts(const EngineCase& c) {
 inline InputData CaseInputs(const EngineCase& c) {
   InputData in;
   const auto rejected = ReadAndCheck(CaseTexts(c), "result.txt", in);
-  EXPECT_FALSE(rejected.has_value()) << c.name << ": " << rejected.value_or("");
+  EXPECT_FALSE(rejected.has_value()) << c.name << ": " << (rejected ? rejected->message : "");
   return in;
 }
 

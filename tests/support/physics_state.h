@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/engine.h"
+#include "io/input_reading.h"
 #include "model/fp_check.h"
 #include "model/screw_zones.h"
 #include "physics/physics.h"
@@ -15,7 +16,7 @@ namespace meltsim::testing {
 // speeds, barrel temperature at the middle of the step, relative speed.
 inline void PrepareFirstStep(const InputData& in, SimState& s) {
   SetUpRun(in, s);
-  ClearFloatingPointFaults();
+  ClearFloatingPointFaults(s);
   s.VBZ = std::cos(s.THETA) * s.VB;
   s.VBX = std::sin(s.THETA) * s.VB;
   s.TB = in.C0 * (1 - in.C1 * std::exp(in.C2 * in.PITCH * (s.Z + 0.5 * s.DZ) / LTURN(in.D, s)));

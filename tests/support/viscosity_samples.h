@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "model/input_data.h"
 #include "physics/physics.h"

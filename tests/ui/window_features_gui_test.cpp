@@ -316,19 +316,32 @@ TEST_F(WindowFeaturesTest, TheSeriesChoiceGoesIntoTheRunAndKeepsTheTabOrder) {
 
 // RPM 50: the written series does not converge at step 36 (35 rows before
 // it), the rescue carries on and warns (tests/engine/series_modes_test.cpp).
-TEST_F(WindowFeaturesTest, WarningsOfTheRescueShowInTheBannerNotInBoxes) {
+TEST_F(WindowFeaturesTest, NotesAndWarningsShowInTheBannerNotInBoxes) {
+  // RPM 50: the rescue takes over at step 17, a note on a result that is ok.
   Edit(10)->setText(QStringLiteral("50.0"));
   Click("BitBtn1");
   ASSERT_EQ(dialogs_.finishCount, 1);
   ASSERT_TRUE(Results()->CurrentAccount().has_value());
-  const std::vector<std::string>& warnings = Results()->CurrentAccount()->warnings;
-  ASSERT_FALSE(warnings.empty());
+  const RunAccount rescued = *Results()->CurrentAccount();
+  EXPECT_EQ(rescued.status, ResultStatus::Ok);
+  ASSERT_EQ(rescued.notes.size(), 1u);
   EXPECT_TRUE(dialogs_.messages.empty());
   QLabel* banner = Find<QLabel>("WarningsBanner");
   EXPECT_TRUE(banner->isVisibleTo(window_.get()));
-  EXPECT_TRUE(banner->text().contains(QString::fromStdString(warnings.front())));
-  // A clean run hides the banner again.
+  EXPECT_TRUE(banner->text().contains(QString::fromStdString(rescued.notes.front())));
+  EXPECT_FALSE(banner->text().contains(QStringLiteral("Status:")));
+  // OUTPUT 900: a solid bed wider than the channel, a result with a warning.
   Edit(10)->setText(QStringLiteral("38.0"));
+  Edit(11)->setText(QStringLiteral("900"));
+  Click("BitBtn1");
+  const RunAccount wide = *Results()->CurrentAccount();
+  EXPECT_EQ(wide.status, ResultStatus::Warning);
+  ASSERT_FALSE(wide.warnings.empty());
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_TRUE(banner->text().startsWith(QStringLiteral("Status: warning\n")));
+  EXPECT_TRUE(banner->text().contains(QString::fromStdString(wide.warnings.front())));
+  // A clean run hides the banner again.
+  Edit(11)->setText(QStringLiteral("300.0"));
   Click("BitBtn1");
   EXPECT_FALSE(banner->isVisibleTo(window_.get()));
 }
@@ -347,16 +360,17 @@ TEST_F(WindowFeaturesTest, AFailedRunShowsTheRowsItReachedAndItsFileOpensAsUnfin
       Text("EndLabel").startsWith(QStringLiteral("Calculation failed at step 36 (FLIGHT ")));
   EXPECT_TRUE(
       Text("EndLabel").endsWith(QStringLiteral("the table shows the 35 steps recorded before.")));
-  // The rows are those of the rescued run up to step 35, which keeps the written ones.
+  // The rows are those of the rescued run up to step 16: the rescue takes
+  // over at step 17, where the written film first gives up.
   dialogs_.messages.clear();
   const QString rescuedFile = Path(QStringLiteral("rescued.txt"));
   Find<QComboBox>("SeriesCombo")->setCurrentText(QStringLiteral("rescue"));
   Edit(29)->setText(rescuedFile);
-  const QString failedTable = Results()->Table()->model()->index(34, 2).data().toString();
+  const QString failedTable = Results()->Table()->model()->index(15, 2).data().toString();
   Click("BitBtn1");
   const ResultFileRead rescued = ReadResultFile(rescuedFile.toStdString());
   ASSERT_TRUE(rescued.ok);
-  EXPECT_EQ(failedTable.toStdString(), rescued.contents.rows[34].cells[2]);
+  EXPECT_EQ(failedTable.toStdString(), rescued.contents.rows[15].cells[2]);
 
   // result.txt holds the input section only: it opens and says so.
   dialogs_.openFile = Path(QStringLiteral("result.txt"));

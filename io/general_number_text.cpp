@@ -1,11 +1,11 @@
 // The general number format of notices: the shortest of fixed and
 // scientific notation with up to 15 significant digits.
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "model/messages.h"
+#include "io/decimal_conversion.h"
+#include "io/number_text.h"
 
 namespace meltsim {
 
@@ -21,9 +21,8 @@ struct Digits {
 };
 
 Digits RoundedDigits(double magnitude) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, magnitude);
-  const std::string text(buffer);  // d.dddddddddddddde[+-]XX
+  const std::string text =
+      decimal::Scientific(magnitude, kSignificantDigits - 1);  // d.ddd...e[+-]XX
   const std::size_t e = text.find('e');
   Digits d;
   d.digits = text.substr(0, 1) + text.substr(2, e - 2);
