@@ -1,6 +1,7 @@
 // A 1000-case study through the sweep engine, rows to a sink that drops
 // them: on one worker, and on every core. The grid lies around the default
-// operating point, so each case costs about one default run.
+// operating point, so each case costs about one default run. And the
+// operating window of an engineer's first study in each series mode.
 #include <benchmark/benchmark.h>
 
 #include <stdexcept>
@@ -43,6 +44,34 @@ BENCHMARK(BM_Sweep1000)
     ->Arg(0)
     ->Iterations(2)
     ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The operating window an engineer sweeps first, screw speed against output
+// on the default screw (every seventh speed of 30 to 79 rpm and every other
+// output of 200 to 580 kg/hr, 80 cases), in each series mode on one worker:
+// the default mode should cost about what the stable one does.
+void BM_OperatingWindow(benchmark::State& state, SeriesMode mode) {
+  SweepPlan plan;
+  plan.base = DefaultFieldTexts();
+  plan.seriesMode = mode;
+  if (auto error = BuildSweepGrid({"RPM=30:79:7", "OUTPUT=200:580:40"}, plan.grid)) {
+    throw std::logic_error(*error);
+  }
+  SweepSettings settings;
+  settings.jobs = 1;
+  NullSink sink;
+  for (auto _ : state) RunSweep(plan, settings, sink);
+  state.counters["cases"] = static_cast<double>(plan.grid.Size());
+  state.counters["ok"] = static_cast<double>(sink.ok) / static_cast<double>(state.iterations());
+}
+BENCHMARK_CAPTURE(BM_OperatingWindow, written, SeriesMode::Written)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OperatingWindow, rescue, SeriesMode::Rescue)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_OperatingWindow, stable, SeriesMode::Stable)
+    ->Iterations(2)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

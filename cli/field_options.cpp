@@ -105,10 +105,13 @@ void AddFieldOptions(CLI::App& command, FieldOptions& options) {
       .add_option("--series", options.series,
                   "How the solid bed series is evaluated: written (the term loop as the model "
                   "writes it, every outcome as it gives), rescue (the default: a step that fails "
-                  "is computed again with the converged series sums, and so is the rest of the "
-                  "run; a run the written series completes is unchanged), stable (the converged "
-                  "sums wherever the term loop does not converge, from the first step)")
-      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case))
+                  "or whose film iteration gives up is computed again with the converged series "
+                  "sums, and so is the rest of the run; a run the written series solves is "
+                  "unchanged), stable (the converged sums wherever the term loop does not "
+                  "converge, from the first step)")
+      // The choices are in the type name; the transformer's own list of its
+      // mapping would only repeat them as numbers.
+      ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case).description(""))
       ->type_name("written|rescue|stable");
 }
 

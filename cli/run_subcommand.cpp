@@ -86,7 +86,8 @@ CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
                   "NSTEP, how the march ended, the notices and the inputs. E.g. --json run.json")
       ->type_name("FILE");
   run->add_option("--csv", options.csv,
-                  "Also write the step table as CSV (header row, 17 significant digits). "
+                  "Also write the step table as CSV (header row, numbers as the shortest text that "
+                  "reads back exactly). "
                   "E.g. --csv run.csv")
       ->type_name("FILE");
   run->add_option("--plot", options.plot,

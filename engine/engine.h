@@ -51,6 +51,16 @@ constexpr const char* kMeltingBeyondScrewMessage =
 // of the screw. Called by RunSimulation right after the set-up.
 void CheckGeometry(const InputData& in, const SimState& s);
 
+// Inputs that no real screw has, found from what they make of the run: a
+// solid fed at or above its melting point, a barrel surface speed beyond
+// any extruder or a screw that hardly turns, a solid bed that would have to
+// move faster than the barrel drags it, a channel deeper than the screw, a
+// pitch of a hundred diameters, a solid conductivity far from any
+// polymer's, a screw far hotter than the melting point. The message says
+// what and which inputs to check; nothing when the inputs are those of a
+// screw. Used to name the cause of a failed calculation.
+std::optional<MessageText> BeyondRealScrews(const InputData& in, const SimState& s);
+
 // Throws CalculationError naming the step and column (or the summary value)
 // when anything that the results section prints is not a finite number.
 // Called by RunSimulation after the march, so nothing non-finite is written.

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "engine/engine.h"
@@ -247,12 +248,22 @@ StepFailure March::Classify(const CalculationError& e) const {
   const SimState& s = s_;
   const MessageText where =
       "step " + std::to_string(s.ISTEP) + " (FLIGHT " + FixedNumber(StepFlight(), 2) + ")";
-  // The heat balance of the film: conduction from the barrel and the
-  // dissipation against the heat a gram of melt needs.
-  const double numerator = 2 * in_.KM * (s.TB - in_.TM) + s.QDISS;
-  const double heat = in_.CPS * s.DTS + in_.HFUS + (s.TAV - in_.TM) * in_.CPM;
-  const double radicand = numerator * s.X / (s.VBX * s.UFAC * in_.RHOM * heat);
-  if (!(s.TB > in_.TM) || !(numerator > 0) || !(radicand > 0)) return ColdBarrel(s.TB, 0);
+  // First what the inputs make of the barrel, then inputs beyond real
+  // screws, then what the model itself meets.
+  if (!std::isfinite(s.TB)) {
+    return {false, CalculationErrorKind::BarrelProfileNotANumber,
+            "Calculation stopped at " + where +
+                ": the barrel temperature TB = C0*(1 - C1*exp(C2*x)) is not a number there (C0 = " +
+                GeneralNumber(in_.C0) + ", C1 = " + GeneralNumber(in_.C1) +
+                ", C2 = " + GeneralNumber(in_.C2) + " 1/cm: exp(C2*x) exceeds the doubles at x = " +
+                GeneralNumber(in_.PITCH * (s.Z + 0.5 * s.DZ) / LTURN(in_.D, s)) +
+                " cm from melting start); check C1 and C2"};
+  }
+  if (!(s.TB > in_.TM)) return ColdBarrel(s.TB, 0);
+  if (const std::optional<MessageText> beyond = BeyondRealScrews(in_, s)) {
+    return {false, CalculationErrorKind::BeyondRealScrews,
+            "Calculation stopped at " + where + ": " + *beyond};
+  }
 
   const bool first = s.ISTEP == 1;  // InitMeltFilm fitted at this step, the refits later
   const double eta1 = first ? s.ETA1 : s.ETAA, eta2 = first ? s.ETA2 : s.ETAB;
@@ -276,6 +287,13 @@ StepFailure March::Classify(const CalculationError& e) const {
                 GeneralNumber(s.VSZMB) +
                 " cm/s); check OUTPUT against the channel (H1, H3, PITCH, E) and SBAP"};
   }
+  // The heat balance of the film: conduction from the barrel and the
+  // dissipation against the heat a gram of melt needs. A barrel barely
+  // hotter than the melting point puts in too little for any film.
+  const double numerator = 2 * in_.KM * (s.TB - in_.TM) + s.QDISS;
+  const double heat = in_.CPS * s.DTS + in_.HFUS + (s.TAV - in_.TM) * in_.CPM;
+  const double radicand = numerator * s.X / (s.VBX * s.UFAC * in_.RHOM * heat);
+  if (!(numerator > 0) || !(radicand > 0)) return ColdBarrel(s.TB, 0);
   if (e.kind == CalculationErrorKind::FilmNotSolved) return FilmNotSolved(where);
   if (e.kind == CalculationErrorKind::FilmSolutionsAlternate) {
     return {false, e.kind,
@@ -646,6 +664,20 @@ void March::EndMarch(MarchEnd how) {
   s_.marchEnd = how;
 }
 
+// The inputs whose size is near the largest or the smallest double, with
+// their values: "H1 = 1E308, KS = 1E-300".
+MessageText ExtremeInputs(const InputData& in) {
+  constexpr double kHuge = 1e100, kTiny = 1e-100;
+  MessageText list;
+  for (const InputField& field : kFields) {
+    const double v = std::abs(in.*field.member);
+    if (v < kHuge && !(v > 0 && v < kTiny)) continue;
+    if (!list.Empty()) list += ", ";
+    list += field.symbol + (" = " + GeneralNumber(in.*field.member));
+  }
+  return list.Empty() ? MessageText("none of them alone") : list;
+}
+
 }  // namespace
 
 void MarchAlongTheScrew(const InputData& in, SimState& s, SeriesMode mode, GiveUp giveUp) {
@@ -661,8 +693,8 @@ void MarchAlongTheScrew(const InputData& in, SimState& s, SeriesMode mode, GiveU
     throw CalculationError(CalculationErrorKind::InputBeyondRange,
                            e.message +
                                ": an input lies beyond what the calculation can take (a value "
-                               "near the largest or smallest number); check the inputs for "
-                               "extreme values");
+                               "near the largest or smallest number: " +
+                               ExtremeInputs(in) + "); check it");
   }
   March march(in, s, mode, giveUp);
   try {

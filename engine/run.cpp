@@ -73,8 +73,18 @@ MessageText Joined(const std::vector<MessageText>& parts) {
 }
 
 // The warnings on what the march noted in its recorded steps.
-void AddSuspectResultWarnings(SimState& s) {
+void AddSuspectResultWarnings(const InputData& in, SimState& s) {
   RunDiagnostics& d = s.diagnostics;
+  if (s.NSTEP == 0 && s.marchEnd == MarchEnd::SolidBedWidth) {
+    const std::optional<MessageText> beyond = BeyondRealScrews(in, s);
+    d.warnings.push_back(
+        "No step was recorded: the solid bed melted within the first step (its width fell to 3 % "
+        "of the channel in the first pass), so the table is empty and the powers are those of "
+        "preheating; " +
+        (beyond ? *beyond
+                : "OUTPUT = " + Number(in.OUTPUT) +
+                      " kg/hr is very small for this screw (check OUTPUT, D, H1 and PITCH)"));
+  }
   if (d.carriedFilmSteps > 0) {
     d.warnings.push_back(
         "At " + std::to_string(d.carriedFilmSteps) + " step" +
@@ -152,6 +162,12 @@ void KeepEarlierNotices(const SimState& first, SimState& again) {
 
 // The whole run again with the converged series from its first step, for a
 // rescue that met its trouble too late. `why` says what was wrong.
+// Inputs beyond real screws when there are such, else the inputs as a whole.
+MessageText WhatToCheck(const InputData& in, const SimState& s) {
+  if (std::optional<MessageText> beyond = BeyondRealScrews(in, s)) return *beyond;
+  return "check the inputs";
+}
+
 // The notices of the first computation stay, before those of the second.
 SimState RecomputeStable(const InputData& in, const SimState& first, const MessageText& why) {
   SimState again;
@@ -193,14 +209,15 @@ void HandleImpossibleResult(const InputData& in, SimState& s, SeriesMode mode,
       s = std::move(again);
       throw CalculationError(CalculationErrorKind::ImpossibleResult,
                              "The calculation gives results that no screw can give, " + *still +
-                                 ", also with the converged solid bed series; check the inputs");
+                                 ", also with the converged solid bed series; " +
+                                 WhatToCheck(in, again));
     }
     s = std::move(again);
     return;
   }
-  throw CalculationError(
-      CalculationErrorKind::ImpossibleResult,
-      "The calculation gives results that no screw can give, " + impossible + "; check the inputs");
+  throw CalculationError(CalculationErrorKind::ImpossibleResult,
+                         "The calculation gives results that no screw can give, " + impossible +
+                             "; " + WhatToCheck(in, s));
 }
 
 // A rescued run whose steps before the rescue, computed by the written
@@ -232,6 +249,8 @@ bool SeriesCannotMend(CalculationErrorKind kind) {
     case CalculationErrorKind::MeltingBeyondScrew:
     case CalculationErrorKind::NoMeltFilm:
     case CalculationErrorKind::InputBeyondRange:
+    case CalculationErrorKind::BeyondRealScrews:
+    case CalculationErrorKind::BarrelProfileNotANumber:
     case CalculationErrorKind::TooManySteps:
       return true;
     default:
@@ -279,7 +298,7 @@ void RunSimulation(const InputData& in, SimState& s, SeriesMode mode) {
       HandleUnphysicalRescue(in, s, *unphysical);
     }
   }
-  AddSuspectResultWarnings(s);
+  AddSuspectResultWarnings(in, s);
 }
 
 }  // namespace meltsim

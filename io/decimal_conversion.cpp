@@ -84,7 +84,12 @@ std::string Shortest(double value) {
     if (back.ok && back.value == magnitude) break;
   }
   const Digits d = SplitScientific(text);
-  const std::string fixed = FixedForm(d), scientific = ScientificForm(d);
+  // An integer wider than its shortest digits is written with its exact
+  // digits, as printf's "%.0f" and std::to_chars write it (the closest of the
+  // texts of that length): 174337452651840569344, not ...570000.
+  const bool wideInteger = d.exponent >= static_cast<int>(d.digits.size());
+  const std::string fixed = wideInteger ? Printed("%.*f", 0, magnitude) : FixedForm(d);
+  const std::string scientific = ScientificForm(d);
   const std::string& shorter = scientific.size() < fixed.size() ? scientific : fixed;
   return value < 0 ? "-" + shorter : shorter;
 }

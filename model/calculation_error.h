@@ -11,19 +11,21 @@
 namespace meltsim {
 
 enum class CalculationErrorKind {
-  FloatingPointFault,      // a division by zero, an invalid operation or an overflow
-  NotConverged,            // an iteration did not settle within its bound
-  FilmSolutionsAlternate,  // the film went back and forth between its two solutions
-  FilmNotSolved,           // the film iteration gave up: the solid bed series heats the film
-  TooManySteps,            // the screw needs more steps than a run may take
-  NoChannel,               // the flight width leaves no channel
-  MeltingBeyondScrew,      // melting would start at or beyond the end of the screw
-  NoMeltFilm,              // the barrel is not above the melting point where melting starts
-  ViscosityOutOfRange,     // the viscosity equation gives zero or infinity
-  NoSolidBedVelocity,      // the channel's mass balance gives no positive solid bed velocity
-  InputBeyondRange,        // an input so extreme that the set-up itself faults
-  NotFinite,               // a number of the results is not finite
-  ImpossibleResult,        // results that no screw can give
+  FloatingPointFault,       // a division by zero, an invalid operation or an overflow
+  NotConverged,             // an iteration did not settle within its bound
+  FilmSolutionsAlternate,   // the film went back and forth between its two solutions
+  FilmNotSolved,            // the film iteration gave up: the solid bed series heats the film
+  TooManySteps,             // the screw needs more steps than a run may take
+  NoChannel,                // the flight width leaves no channel
+  MeltingBeyondScrew,       // melting would start at or beyond the end of the screw
+  NoMeltFilm,               // the barrel is not above the melting point where melting starts
+  ViscosityOutOfRange,      // the viscosity equation gives zero or infinity
+  NoSolidBedVelocity,       // the channel's mass balance gives no positive solid bed velocity
+  InputBeyondRange,         // an input so extreme that the set-up itself faults
+  BeyondRealScrews,         // inputs no real screw has (a barrel speed beyond any extruder, ...)
+  BarrelProfileNotANumber,  // the barrel temperature profile exceeds the doubles
+  NotFinite,                // a number of the results is not finite
+  ImpossibleResult,         // results that no screw can give
 };
 
 class CalculationError : public std::exception {

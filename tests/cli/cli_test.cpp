@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "io/result_file.h"
+#include "runner/sweep_table.h"
 #include "support/engine_cases.h"
 #include "support/file_text.h"
 
@@ -309,6 +310,15 @@ TEST_F(CliTest, HelpDocumentsEveryOption) {
     EXPECT_NE(r.out.find(text), std::string::npos) << text;
   }
   EXPECT_EQ(Cli({"--help"}).exitCode, 0);
+  // The series modes by name only, not as the option parser's map to numbers.
+  EXPECT_NE(r.out.find("--series written|rescue|stable\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("->"), std::string::npos) << r.out;
+  // Every column of a sweep row, from the one column table.
+  const CliResult sweep = Cli({"sweep", "--help"});
+  EXPECT_EQ(sweep.exitCode, 0);
+  for (const SweepColumn& column : kSweepRowColumns) {
+    EXPECT_NE(sweep.out.find(std::string(", ") + column.head), std::string::npos) << column.head;
+  }
 }
 
 TEST_F(CliTest, FailedCalculationKeepsTheInputSection) {

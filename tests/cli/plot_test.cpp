@@ -90,6 +90,19 @@ TEST_F(CliPlot, APlotThatCannotBeWrittenIsAFileError) {
   EXPECT_TRUE(fs::exists(work_ / "result.txt"));  // the run itself finished
 }
 
+// Started by its name alone, found through PATH, the program still finds the
+// plot module beside its own file.
+TEST_F(CliPlot, FindsTheModuleWhenStartedThroughPath) {
+  const fs::path program(MELTSIM_CLI_PATH);
+  const std::string command = "cd '" + work_.string() + "' && PATH='" +
+                              program.parent_path().string() + ":/usr/bin:/bin' " +
+                              program.filename().string() + " run --plot p.png 2>err";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadFile(work_ / "err");
+  EXPECT_EQ(ReadFile(work_ / "p.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
 TEST_F(CliPlot, AFailedRunDrawsNothing) {
   EXPECT_EQ(Cli("run --set C0=100 --plot profile.png"), 3);
   EXPECT_FALSE(fs::exists(work_ / "profile.png"));

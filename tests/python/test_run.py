@@ -2,6 +2,7 @@
 errors and the data file rules."""
 
 import math
+import subprocess
 import sys
 import warnings as _warnings
 
@@ -149,3 +150,33 @@ def test_to_dataframe_holds_the_rows():
     frame = run.to_dataframe()
     assert frame.shape == (run.nstep, 11)  # 11 result columns
     assert frame["FLIGHT"].tolist() == run.rows["FLIGHT"].tolist()
+
+
+def test_numbers_do_not_depend_on_the_locale(tmp_path):
+    # A comma locale set by the Python program: 60.5 still reaches its field as
+    # a number, the messages write a point, the result file is the same bytes.
+    script = (
+        "import locale, sys, warnings\n"
+        "import meltsim\n"
+        "c = meltsim.run(RPM=60.5, OUTPUT=900)\n"
+        "try:\n"
+        "    locale.setlocale(locale.LC_ALL, 'de_DE.UTF-8')\n"
+        "except locale.Error:\n"
+        "    print('no locale'); sys.exit(0)\n"
+        "assert locale.format_string('%.2f', 13.95) == '13,95'\n"
+        "with warnings.catch_warnings():\n"
+        "    warnings.simplefilter('ignore')\n"
+        "    de = meltsim.run(RPM=60.5, OUTPUT=900)\n"
+        "    study = meltsim.sweep({'RPM': [30.5, 40.25]})\n"
+        "assert de.result_file_bytes() == c.result_file_bytes()\n"
+        "assert de.warnings == c.warnings and de.warnings, de.warnings\n"
+        "assert all(',' not in w.split('FLIGHT ')[1][:6] for w in de.warnings)\n"
+        "assert list(study['status']) in (['ok', 'ok'], ['ok', 'warning'], ['warning', 'ok'],\n"
+        "                                 ['warning', 'warning']), study['status']\n"
+        "print('same')\n")
+    done = subprocess.run([sys.executable, "-c", script], cwd=tmp_path, capture_output=True,
+                          text=True, timeout=120, check=False)
+    assert done.returncode == 0, done.stderr
+    if done.stdout.strip() == "no locale":
+        pytest.skip("no de_DE.UTF-8 locale (scripts/install-deps.sh makes it)")
+    assert done.stdout.strip() == "same"
