@@ -616,6 +616,7 @@ void March::NoteSuspectStep() {
 // is doomed: it fails at once, like a step that faults, and is computed
 // again with the converged sums.
 void March::FailOnGiveUp() {
+  if (s_.filmCarriedOver) ++s_.counts.filmGiveUps;
   if (mode_ == SeriesMode::Rescue && !s_.useStableLimits && s_.filmCarriedOver)
     ThrowFilmNotSolved();
 }

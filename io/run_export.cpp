@@ -62,7 +62,8 @@ std::string RunJson(const InputData& in, const SimState& s) {
       {"numericFilmPasses", c.quadraticPasses}, {"closedFormFilmPasses", c.linearPasses},
       {"closedFormRefits", c.linearRefits},     {"closedFormStepEntries", c.closedFormEntries},
       {"filmRelaxations", c.relaxations},       {"feedSteps", c.feedSteps},
-      {"compressionSteps", c.compressionSteps}, {"meteringSteps", c.meteringSteps}};
+      {"compressionSteps", c.compressionSteps}, {"meteringSteps", c.meteringSteps},
+      {"filmGiveUps", c.filmGiveUps}};
   doc["inputs"] = inputs;
   const RunDiagnostics& d = s.diagnostics;
   doc["series"] = SeriesModeName(d.seriesMode);

@@ -52,6 +52,7 @@ struct MarchCounts {
   int closedFormEntries = 0;  // steps entered straight into the closed-form film
   int relaxations = 0;        // relaxations of the assumed mid-film temperature
   int overflowNotices = 0;    // overflow notices shown
+  int filmGiveUps = 0;        // film iterations that the series gave up on (recorded or not)
   int maxPassStarts = 0;      // the most pass starts a recorded step needed
   int maxRelaxations = 0;     // the most relaxations one numeric film solution needed
   int feedSteps = 0, compressionSteps = 0, meteringSteps = 0;  // recorded steps per zone
