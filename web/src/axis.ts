@@ -31,9 +31,9 @@ export function niceRange(min: number, max: number, ticks = 5): AxisRange {
   return { min: Math.floor(min / step + 1e-9) * step, max: Math.ceil(max / step - 1e-9) * step, step };
 }
 
-// The tick positions from min to max (both included, up to rounding).
+// The tick positions from min by step up to max (included up to rounding).
 export function ticks(range: AxisRange): number[] {
-  const count = Math.round((range.max - range.min) / range.step);
+  const count = Math.floor((range.max - range.min) / range.step + 1e-9);
   const values: number[] = [];
   for (let i = 0; i <= count && i <= 1000; i++) values.push(cleanZero(range.min + i * range.step));
   return values;
@@ -50,9 +50,9 @@ export function valueAxis(plot: PlotView): AxisRange {
   return niceRange(plot.yMin, plot.yMax);
 }
 
+// FLIGHT from 0 to the screw end.
 export function flightAxis(plot: PlotView): AxisRange {
-  const step = plot.xTick > 0 ? plot.xTick : 1;
-  return { min: 0, max: Math.ceil(plot.xMax / step - 1e-9) * step, step };
+  return { min: 0, max: plot.xMax > 0 ? plot.xMax : 1, step: plot.xTick > 0 ? plot.xTick : 1 };
 }
 
 // A tick label by the description's printf form: "%.1f" or "%g".

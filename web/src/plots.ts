@@ -10,7 +10,7 @@ import type { LineStyle, PlotView } from './core-types';
 import { element } from './dom';
 import { dashArray, zoneName } from './plot-svg';
 
-const PLOT_HEIGHT = 250;
+const PLOT_HEIGHT = 215;
 const SYNC_KEY = 'meltsim-plots';
 
 function dash(style: LineStyle): number[] | undefined {

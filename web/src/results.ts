@@ -5,6 +5,7 @@ import type { AccountView, CoreDescription, PlotView } from './core-types';
 import { byId, element, saveFile } from './dom';
 import { plotsSvg } from './plot-svg';
 import { PlotGrid } from './plots';
+import { baseName, siblingName } from './file-names';
 
 export interface Downloads {
   resultFile?: Uint8Array; // the result file's bytes, as the desktop writes them
@@ -14,12 +15,6 @@ export interface Downloads {
 
 
 
-// A file name for a copy of the result file: result.txt -> result.json.
-export function siblingName(fileName: string, suffix: string): string {
-  const base = fileName.replace(/^.*[\\/]/, '') || 'result';
-  const dot = base.lastIndexOf('.');
-  return (dot > 0 ? base.slice(0, dot) : base) + suffix;
-}
 
 export class ResultsView {
   private readonly grid = new PlotGrid(byId('plots-page'));
@@ -108,7 +103,7 @@ export class ResultsView {
   private download(kind: 'result' | 'json' | 'csv'): void {
     const title = this.account?.title ?? this.core.defaultSaveFileName;
     if (kind === 'result' && this.downloads.resultFile)
-      saveFile(title.replace(/^.*[\\/]/, '') || 'result.txt', this.downloads.resultFile, 'application/octet-stream');
+      saveFile(baseName(title) || 'result.txt', this.downloads.resultFile, 'application/octet-stream');
     if (kind === 'json' && this.downloads.json) saveFile(siblingName(title, '.json'), this.downloads.json, 'application/json');
     if (kind === 'csv' && this.downloads.csv) saveFile(siblingName(title, '.csv'), this.downloads.csv, 'text/csv');
   }
