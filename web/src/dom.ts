@@ -26,15 +26,21 @@ export function saveFile(name: string, content: BlobPart | Uint8Array, type: str
   setTimeout(() => URL.revokeObjectURL(url), 10_000);
 }
 
-// Opens the file picker of a hidden file input and resolves with the chosen
-// files (none when the user cancels).
-export function pickFiles(input: HTMLInputElement): Promise<File[]> {
-  return new Promise((resolve) => {
+// A hidden file input: its button opens the picker; what is chosen (by the
+// picker or put there by a test or an assistive tool) goes to `onFiles`,
+// a cancelled picker to `onCancel`.
+export function fileInput(
+  input: HTMLInputElement,
+  button: HTMLElement,
+  onFiles: (files: File[]) => void,
+  onCancel?: () => void,
+): void {
+  button.addEventListener('click', () => {
     input.value = '';
-    input.onchange = () => resolve(Array.from(input.files ?? []));
-    input.oncancel = () => resolve([]);
     input.click();
   });
+  input.addEventListener('change', () => onFiles(Array.from(input.files ?? [])));
+  if (onCancel) input.addEventListener('cancel', onCancel);
 }
 
 export async function bytesOf(file: File): Promise<Uint8Array> {

@@ -4,7 +4,7 @@
 import { addressOf, parseAddress, type PageInputs } from './address';
 import { Cancelled, CoreClient } from './core-client';
 import type { CoreDescription, DataFileView, ResultFileView, RunView, SavedFileView } from './core-types';
-import { byId, bytesOf, pickFiles, saveFile, tabGroup } from './dom';
+import { byId, bytesOf, fileInput, saveFile, tabGroup } from './dom';
 import { InputsForm } from './form';
 import { PolymerDialog } from './polymer';
 import { RUN_WORKER_NAME, type Request } from './protocol';
@@ -59,10 +59,15 @@ class Page {
       void this.go();
     });
     byId('cancel-run').addEventListener('click', () => this.client.restart());
-    byId('read-data').addEventListener('click', () => void this.readDataFile());
+    fileInput(
+      byId<HTMLInputElement>('data-file-input'),
+      byId('read-data'),
+      (files) => void this.readDataFile(files),
+      () => this.say(this.core.selectOneDataFileMessage),
+    );
     byId('save-data').addEventListener('click', () => void this.saveDataFile());
     byId('polymer-button').addEventListener('click', () => void this.editPolymer());
-    byId('open-result').addEventListener('click', () => void this.openResultFile());
+    fileInput(byId<HTMLInputElement>('result-file-input'), byId('open-result'), (files) => void this.openResultFile(files));
     byId('keep-reference').addEventListener('click', () => void this.keepReference());
     byId('clear-reference').addEventListener('click', () => void this.clearReference());
     byId('copy-inputs').addEventListener('click', () => {
@@ -199,8 +204,7 @@ class Page {
     return 'bytes' in request ? { ...request, bytes: request.bytes.slice() } : request;
   }
 
-  private async readDataFile(dropped?: File[]): Promise<void> {
-    const files = dropped ?? (await pickFiles(byId<HTMLInputElement>('data-file-input')));
+  private async readDataFile(files: File[]): Promise<void> {
     if (files.length !== 1) {
       this.say(this.core.selectOneDataFileMessage);
       return;
@@ -252,8 +256,7 @@ class Page {
     this.notice('');
   }
 
-  private async openResultFile(dropped?: File[]): Promise<void> {
-    const files = dropped ?? (await pickFiles(byId<HTMLInputElement>('result-file-input')));
+  private async openResultFile(files: File[]): Promise<void> {
     if (files.length !== 1) return;
     const [file] = files;
     const bytes = await bytesOf(file);

@@ -5,7 +5,7 @@
 
 import type { CoreClient } from './core-client';
 import type { CoreDescription, PolymerFileView } from './core-types';
-import { byId, bytesOf, element, pickFiles, saveFile } from './dom';
+import { byId, bytesOf, element, fileInput, saveFile } from './dom';
 
 export interface PolymerChoice {
   name: string;
@@ -43,7 +43,7 @@ export class PolymerDialog {
     byId('polymer-defaults').addEventListener('click', () =>
       this.fill(core.defaultPolymerName, fields.map((f) => f.defaultText)),
     );
-    byId('polymer-load').addEventListener('click', () => void this.load());
+    fileInput(byId<HTMLInputElement>('polymer-file-input'), byId('polymer-load'), ([file]) => void this.load(file));
     byId('polymer-save').addEventListener('click', () => void this.save());
   }
 
@@ -88,8 +88,7 @@ export class PolymerDialog {
     this.close({ name, texts, isDefault });
   }
 
-  private async load(): Promise<void> {
-    const [file] = await pickFiles(byId<HTMLInputElement>('polymer-file-input'));
+  private async load(file: File | undefined): Promise<void> {
     if (!file) return;
     const read = await this.client.request<PolymerFileView>({
       op: 'readPolymerFile',
