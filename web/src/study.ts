@@ -96,6 +96,8 @@ export class StudyView {
     const clients = this.workers(shards);
     const started = performance.now();
     const merger = new GridOrderMerger<SweepRow>((rows) => this.append(rows));
+    // When each shard delivered its first and last rows: the shards ran side by side.
+    const shardTimes = clients.map(() => ({ cases: 0, first: -1, last: -1 }));
     let arrived = 0;
     try {
       await Promise.all(
@@ -103,6 +105,11 @@ export class StudyView {
           client.request(
             { op: 'sweepShard', base: texts, varies, series, shardIndex: k, shardCount: shards },
             (rows) => {
+              const at = performance.now() - started;
+              const times = shardTimes[k];
+              if (times.first < 0) times.first = at;
+              times.last = at;
+              times.cases += rows.length;
               arrived += rows.length;
               merger.add(rows);
               this.progress(arrived, plan.size);
@@ -110,7 +117,9 @@ export class StudyView {
           ),
         ),
       );
-      this.progress(arrived, plan.size, (performance.now() - started) / 1000);
+      const seconds = (performance.now() - started) / 1000;
+      this.progress(arrived, plan.size, seconds);
+      document.body.dataset.study = JSON.stringify({ seconds, shards: shardTimes });
       this.drawPlot();
     } catch (error) {
       if (error instanceof Cancelled) this.say(`Cancelled after ${arrived} of ${plan.size} cases.`);
