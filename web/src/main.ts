@@ -180,7 +180,7 @@ class Page {
     history.replaceState(null, '', addressOf(inputs, this.defaults, this.core.fields, true) || location.pathname);
     const account = run.account!;
     if (run.status !== 'ok') this.say(run.message);
-    this.results.show(account, run.plots!, run, false, this.form.polymerName);
+    this.results.show(account, run.plots!, run, false, this.form.polymerName, run.status);
     byId('result-path').textContent = (run.status === 'ok' ? 'Result file: ' : 'Failed run: ') + inputs.saveFileName;
     if (run.status === 'ok' || account.rows.length > 0) this.selectTab(Tab.Results);
   }

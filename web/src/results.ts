@@ -39,7 +39,9 @@ export class ResultsView {
     return this.fromFile;
   }
 
-  show(account: AccountView, plots: PlotView[], downloads: Downloads, fromFile: boolean, polymer: string): void {
+  // `status` is the run's status word ("ok", "warning", "calculation error"),
+  // none for a file read back.
+  show(account: AccountView, plots: PlotView[], downloads: Downloads, fromFile: boolean, polymer: string, status?: string): void {
     this.account = account;
     this.downloads = downloads;
     this.fromFile = fromFile;
@@ -48,6 +50,11 @@ export class ResultsView {
     const headline = byId('headline');
     headline.textContent = account.headline;
     headline.classList.toggle('failed', account.failed || account.partial);
+    const badge = byId('run-status');
+    badge.textContent = status ?? '';
+    badge.dataset.status = status ?? '';
+    badge.title = status ? `The run's status: ${status}` : '';
+    badge.hidden = !status;
     const banner = byId('warnings');
     banner.textContent = account.warnings.map((w) => `\u26a0 ${w}`).join('\n');
     banner.hidden = account.warnings.length === 0;

@@ -44,6 +44,7 @@ describe('a run', () => {
   it('of the defaults says where melting ended and gives the result file the desktop writes', async () => {
     await go(page);
     expect(await headline()).toBe('Melting complete at 18.1 turns');
+    expect(await page.locator('#run-status').textContent()).toBe('ok');
     const expected = native(['run', '-o', 'result.txt', '--json', 'result.json', '--csv', 'result.csv']);
     const result = await download(page, 'Result file');
     expect(result.fileName).toBe('result.txt');
@@ -84,6 +85,27 @@ describe('a run', () => {
     ]);
     expect(await page.locator('#summary').textContent()).toContain('Final solid ratio = ');
     await page.getByRole('tab', { name: 'Plots' }).click();
+  });
+});
+
+describe('a failed calculation', () => {
+  it('says where it failed, shows the rows it reached and leaves the input section as its file', async () => {
+    await page.getByRole('tab', { name: 'Inputs' }).click();
+    await page.getByLabel('Number of Revolution (rpm)').fill('50');
+    await page.getByLabel('Series:').selectOption('written');
+    await go(page);
+    expect(await page.locator('#run-status').textContent()).toBe('calculation error');
+    expect(await headline()).toMatch(/^Calculation failed at step \d+ \(FLIGHT [\d.]+ turns\): .+ - the table shows the \d+ steps recorded before\.$/);
+    expect(await message()).not.toBe('');
+    expect(await page.locator('#step-table tbody tr').count()).toBeGreaterThan(0);
+    const expected = native(['run', '--series', 'written', '--set', 'RPM=50', '-o', 'result.txt'], 3);
+    const result = await download(page, 'Result file');
+    expect(result.bytes.equals(readFileSync(join(expected, 'result.txt')))).toBe(true);
+    expect(await page.getByRole('button', { name: 'JSON', exact: true }).isDisabled()).toBe(true);
+    expect(await page.getByRole('button', { name: 'Keep as Reference' }).isDisabled()).toBe(true);
+    await page.getByRole('tab', { name: 'Inputs' }).click();
+    await page.getByLabel('Number of Revolution (rpm)').fill('38.0');
+    await page.getByLabel('Series:').selectOption('rescue');
   });
 });
 

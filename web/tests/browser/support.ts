@@ -1,6 +1,6 @@
 // What the browser tests share: Chromium from Debian, a page of the served
 // site, downloads as bytes, and the native command line to compare with.
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
@@ -66,11 +66,14 @@ export function scratchDir(): string {
   return mkdtempSync(join(tmpdir(), 'meltsim-web-test-'));
 }
 
-// Runs `meltsim-cli ARGS` in a fresh folder and returns the folder.
-export function native(args: string[]): string {
+// Runs `meltsim-cli ARGS` in a fresh folder and returns the folder; an exit
+// code other than `exitCode` fails the test.
+export function native(args: string[], exitCode = 0): string {
   if (!existsSync(nativeCli)) throw new Error(`no native command line at ${nativeCli} (MELTSIM_NATIVE_CLI)`);
   const dir = scratchDir();
-  execFileSync(nativeCli, args, { cwd: dir, stdio: ['ignore', 'ignore', 'pipe'] });
+  const run = spawnSync(nativeCli, args, { cwd: dir, encoding: 'utf8' });
+  if (run.status !== exitCode)
+    throw new Error(`meltsim-cli ${args.join(' ')} exited with ${run.status}, not ${exitCode}: ${run.stderr}`);
   return dir;
 }
 
