@@ -10,7 +10,6 @@ import type { LineStyle, PlotView } from './core-types';
 import { element } from './dom';
 import { dashArray, zoneName } from './plot-svg';
 
-const PLOT_HEIGHT = 215;
 const SYNC_KEY = 'meltsim-plots';
 
 function dash(style: LineStyle): number[] | undefined {
@@ -55,6 +54,12 @@ function drawMarks(u: uPlot, plot: PlotView): void {
   ctx.restore();
 }
 
+// Two rows of plots share what the window's height leaves below the
+// toolbar, headline and legends: 215 px on a laptop, more on a large screen.
+function plotHeight(): number {
+  return Math.max(215, Math.min(400, Math.floor((window.innerHeight - 330) / 2) - 60));
+}
+
 function options(plot: PlotView, width: number): uPlot.Options {
   const xs = flightAxis(plot);
   const ys = valueAxis(plot);
@@ -62,7 +67,7 @@ function options(plot: PlotView, width: number): uPlot.Options {
   return {
     title: plot.title,
     width,
-    height: PLOT_HEIGHT,
+    height: plotHeight(),
     scales: { x: { time: false, range: [xs.min, xs.max] }, y: { range: [ys.min, ys.max] } },
     series: [
       { label: 'FLIGHT', value: (_u, v) => format(v) },
@@ -103,6 +108,7 @@ export class PlotGrid {
 
   constructor(private readonly container: HTMLElement) {
     this.resize.observe(container);
+    window.addEventListener('resize', () => this.fit());
   }
 
   private cellWidth(): number {
@@ -131,6 +137,8 @@ export class PlotGrid {
   private fit(): void {
     if (this.container.clientWidth === 0) return; // hidden
     const width = this.cellWidth();
-    for (const chart of this.charts) if (chart.width !== width) chart.setSize({ width, height: PLOT_HEIGHT });
+    const height = plotHeight();
+    for (const chart of this.charts)
+      if (chart.width !== width || chart.height !== height) chart.setSize({ width, height });
   }
 }
