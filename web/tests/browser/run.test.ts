@@ -160,6 +160,13 @@ describe('a link', () => {
     await page.getByRole('tab', { name: 'Inputs' }).click();
     await page.getByLabel('Number of Revolution (rpm)').fill('38.0');
   });
+
+  it('left out, the page opens with the inputs of the last GO', async () => {
+    const again = await openSite(context);
+    expect(await again.getByLabel('Number of Revolution (rpm)').inputValue()).toBe('42');
+    expect(await again.locator('#headline').textContent()).toBe('');
+    await again.close();
+  });
 });
 
 describe('the page', () => {
