@@ -76,8 +76,10 @@ describe('a run', () => {
     expect(await page.locator('#step-table tbody tr').count()).toBeGreaterThan(10);
   });
 
-  it('shows the step table with units and the summary', async () => {
+  it('shows the step table with units and the summary on their own page', async () => {
     await page.getByRole('tab', { name: 'Table and Summary' }).click();
+    expect(await page.locator('#plots-page').isVisible()).toBe(false);
+    expect(await page.locator('#step-table').isVisible()).toBe(true);
     const heads = await page.locator('#step-table th').allTextContents();
     expect(heads).toEqual([
       'FLIGHT (turns)', 'DEPTH (cm)', 'X/W (-)', 'QS/QT (-)', 'TB (\u2103)', 'T121 (\u2103)', 'TAV (\u2103)',
