@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "io/field_check.h"
 #include "io/input_reading.h"
 #include "io/input_section_file.h"
 #include "io/result_file.h"
@@ -11,7 +10,6 @@
 #include "model/messages.h"
 #include "runner/run_command.h"
 #include "runner/run_results.h"
-#include "runner/sweep_runner.h"
 #include "web/core/account_view.h"
 #include "web/core/js_values.h"
 
@@ -31,12 +29,12 @@ std::string ResultFileBytes(const RunOutcome& outcome) {
   return InputSectionText(outcome.inputs);
 }
 
-val RefusedView(const FieldTexts& texts, const std::string& message) {
+// The refused field is the problem's (-1 for the save file name).
+val RefusedView(const InputProblem& problem) {
   val v = val::object();
-  v.set("status", std::string(CaseStatusText(CaseStatus::InputError)));
-  v.set("message", message);
-  const std::optional<int> field = FieldOfInputMessage(texts, message);
-  v.set("refusedField", field.value_or(-1));
+  v.set("status", std::string(ResultStatusText(ResultStatus::InputError)));
+  v.set("message", problem.message);
+  v.set("refusedField", problem.field);
   return v;
 }
 
@@ -46,21 +44,21 @@ val Session::Run(const val& texts, const std::string& saveFileName, const std::s
   const FieldTexts fields = FieldTextsOf(texts);
   const SeriesMode mode = SeriesModeOf(series);
   InputData in;
-  if (const std::optional<std::string> rejected = ReadAndCheck(fields, saveFileName, in))
-    return RefusedView(fields, *rejected);
+  if (const std::optional<InputProblem> problem = ReadAndCheck(fields, saveFileName, in))
+    return RefusedView(*problem);
 
   RecordingMessageSink messages;  // the outcome keeps the notices and warnings
   const RunOutcome outcome = SimulateInputs(in, messages, mode);
   current_ = AccountOfRun(outcome);
   const bool done = outcome.status == RunStatus::Done;
   val v = val::object();
-  v.set("status", std::string(CaseStatusText(CaseStatusOf(outcome.status))));
+  v.set("status", std::string(ResultStatusText(StatusOf(outcome))));
   v.set("message", outcome.message);
   v.set("refusedField", -1);
   v.set("account", AccountView(*current_));
   v.set("plots", Plots());
   v.set("resultFile", Uint8ArrayOf(ResultFileBytes(outcome)));
-  v.set("json", OptionalText(done, done ? RunJson(in, outcome.state, outcome.notices) : ""));
+  v.set("json", OptionalText(done, done ? RunJson(in, outcome.state) : ""));
   v.set("csv", OptionalText(done, done ? StepTableCsv(outcome.state) : ""));
   return v;
 }

@@ -1,13 +1,39 @@
 #include "web/core/sweep_shard.h"
 
 #include <stdexcept>
+#include <variant>
 
 #include "web/core/js_values.h"
-#include "web/core/sweep_columns.h"
+#include "io/number_text.h"
+#include "runner/sweep_table.h"
 
 namespace meltsim::web {
 
 namespace {
+
+constexpr const char* kListSeparator = "; ";
+
+// A cell as the study's CSV line holds it, before quoting.
+struct CellText {
+  std::string operator()(std::monostate) const { return ""; }
+  std::string operator()(std::int64_t n) const { return std::to_string(n); }
+  std::string operator()(double v) const { return ShortestText(v); }
+  std::string operator()(const std::string& text) const { return text; }
+  std::string operator()(const std::vector<std::string>& texts) const {
+    std::string joined;
+    for (const std::string& text : texts) joined += (joined.empty() ? "" : kListSeparator) + text;
+    return joined;
+  }
+};
+
+// The cells of a row in the order of SweepColumnHeads.
+std::vector<std::string> RowCells(const CaseRow& row) {
+  std::vector<std::string> cells{std::to_string(row.caseNumber)};
+  for (double value : row.values) cells.push_back(ShortestText(value));
+  for (const SweepColumn& column : kSweepRowColumns)
+    cells.push_back(std::visit(CellText{}, column.cell(row)));
+  return cells;
+}
 
 SweepGrid GridOf(const val& varies) {
   SweepGrid grid;
@@ -50,8 +76,8 @@ val SweepShard::Next(int maxCases) {
     const CaseRow row = RunSweepCase(plan_, index);
     val v = val::object();
     v.set("case", static_cast<double>(row.caseNumber));
-    v.set("cells", StringArray(SweepRowCells(row)));
-    v.set("csv", SweepCsvLine(row));
+    v.set("cells", StringArray(RowCells(row)));
+    v.set("csv", CsvLine(row));
     rows.call<void>("push", v);
   }
   return rows;
