@@ -2,9 +2,11 @@
 # Builds the WebAssembly edition of meltsim with Debian's emscripten: the
 # core and the command line for Node, build-web/meltsim-cli.js with its
 # meltsim-cli.wasm, which takes the arguments of meltsim-cli and writes the
-# same files.
+# same files; and the page, build-web/site/ (static files: the core for the
+# browser, build-web/web/meltsim-core.*, with the page of web/).
 #
 #   bash scripts/build-web.sh            # into build-web/
+#   bash scripts/build-web.sh --serve    # then serves the page on 127.0.0.1
 #   MELTSIM_WEB_BUILD=/tmp/w bash scripts/build-web.sh
 #   node build-web/meltsim-cli.js run -o result.txt
 set -euo pipefail
@@ -20,5 +22,8 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 # larger.
 emcmake cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DMELTSIM_TESTS=OFF -DMELTSIM_WERROR=ON >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" --target meltsim-cli
+cmake --build "$BUILD" -j"$(nproc)" --target meltsim-cli meltsim_web_core
 echo "Built $BUILD/meltsim-cli.js: node $BUILD/meltsim-cli.js run -o result.txt"
+
+# The page (web/build-site.sh): build-web/site/; --serve serves it.
+MELTSIM_WEB_BUILD="$BUILD" bash "$ROOT/web/build-site.sh" "$@"

@@ -14,6 +14,7 @@ PACKAGES=(
   pybind11-dev python3-dev python3-numpy python3-pytest
   poppler-utils locales
   emscripten
+  chromium
 )
 
 # Node.js and npm (the WebAssembly build's tests, the page): Debian's

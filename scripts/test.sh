@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds meltsim and runs every test: in the
 # normal build, in a build without the window toolkit (core, command line,
-# tests), and with AddressSanitizer and UndefinedBehaviorSanitizer. Every
-# build treats compiler warnings as errors.
+# tests), with AddressSanitizer and UndefinedBehaviorSanitizer, and the page
+# in the browser. Every build treats compiler warnings as errors.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc)"
@@ -33,3 +33,16 @@ cmake --build "$ROOT/build-sanitize" -j"$JOBS"
 ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1" \
 UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
   ctest --test-dir "$ROOT/build-sanitize" --output-on-failure -j"$JOBS"
+
+# ---- The browser edition ---------------------------------------------------
+# The WebAssembly core and the site (scripts/build-web.sh), the page's unit
+# tests in Node, and its tests in Debian's Chromium against the site served
+# on 127.0.0.1, compared with the native command line of the normal build.
+echo "== the browser edition: unit tests and tests in Chromium =="
+bash "$ROOT/scripts/build-web.sh"
+(
+  cd "$ROOT/web"
+  npm run --silent test:unit
+  MELTSIM_NATIVE_CLI="$ROOT/build/meltsim-cli" MELTSIM_SITE_DIR="${MELTSIM_WEB_BUILD:-$ROOT/build-web}/site" \
+    npm run --silent test:browser
+)

@@ -1,0 +1,76 @@
+#include "web/core/files.h"
+
+#include <stdexcept>
+
+#include "io/data_file.h"
+#include "io/data_file_writer.h"
+#include "io/polymer_file.h"
+#include "web/core/js_values.h"
+
+namespace meltsim::web {
+
+namespace {
+
+Polymer PolymerOf(const std::string& name, const val& texts) {
+  const std::vector<std::string> values = StringsOf(texts);
+  if (values.size() != static_cast<std::size_t>(kPolymerFieldCount))
+    throw std::invalid_argument("a polymer has " + std::to_string(kPolymerFieldCount) + " values");
+  Polymer polymer;
+  polymer.name = name;
+  for (int k = 0; k < kPolymerFieldCount; ++k)
+    polymer.texts[static_cast<std::size_t>(k)] = values[static_cast<std::size_t>(k)];
+  return polymer;
+}
+
+val IntArray(const std::vector<int>& values) {
+  val array = val::array();
+  for (int value : values) array.call<void>("push", value);
+  return array;
+}
+
+}  // namespace
+
+val ReadDataFile(const val& bytes, const std::string& fileName, const val& currentTexts) {
+  const DataFileResult data = ParseDataFile(BytesOf(bytes), fileName);
+  val v = val::object();
+  v.set("ok", data.ok);
+  v.set("message", data.message);
+  v.set("values", data.ok ? StringArray(data.values) : val::array());
+  v.set("polymerLinesDiffering",
+        data.ok ? IntArray(PolymerLinesDiffering(data.values, FieldTextsOf(currentTexts)))
+                : val::array());
+  return v;
+}
+
+val SaveDataFile(const val& texts) {
+  const DataFileBytes data = DataFileText(FieldTextsOf(texts));
+  val v = val::object();
+  v.set("ok", data.ok);
+  v.set("message", data.message);
+  v.set("bytes", data.ok ? Uint8ArrayOf(data.bytes) : val::null());
+  return v;
+}
+
+val ReadPolymerFile(const val& bytes, const std::string& fileName) {
+  const PolymerFileRead read = ParsePolymerFile(BytesOf(bytes), fileName);
+  val v = val::object();
+  v.set("ok", read.ok);
+  v.set("message", read.message);
+  v.set("name", read.polymer.name);
+  v.set("texts", read.ok ? StringArray(read.polymer.texts) : val::array());
+  v.set("fromDataFile", read.fromDataFile);
+  return v;
+}
+
+val PolymerFileBytes(const std::string& name, const val& texts) {
+  return Uint8ArrayOf(PolymerFileText(PolymerOf(name, texts)));
+}
+
+val CheckPolymer(const std::string& name, const val& texts) {
+  const std::optional<std::string> message = meltsim::CheckPolymer(PolymerOf(name, texts));
+  return message ? val(*message) : val::null();
+}
+
+bool IsDefaultPolymer(const val& texts) { return HasDefaultValues(PolymerOf("", texts)); }
+
+}  // namespace meltsim::web
