@@ -16,6 +16,7 @@
 #include "model/version.h"
 #include "python/native_run.h"
 #include "python/native_sweep.h"
+#include "python/py_errors.h"
 #include "python/py_values.h"
 #include "runner/sweep_grid.h"
 
@@ -54,11 +55,11 @@ py::list FieldTable() {
   return table;
 }
 
-// (True, the 31 value texts, "") or (False, [], the message to show).
-py::tuple DataFile(const std::string& path) {
+// The 31 value texts; InputError with the window's message.
+std::vector<std::string> DataFile(const std::string& path) {
   const DataFileResult file = ReadDataFile(path);
-  if (!file.ok) return py::make_tuple(false, py::list(), file.message);
-  return py::make_tuple(true, std::vector<std::string>(file.values.begin(), file.values.end()), "");
+  if (!file.ok) throw InputRefused(file.message, std::nullopt);
+  return std::vector<std::string>(file.values.begin(), file.values.end());
 }
 
 py::dict ContentsDict(const ResultFileContents& contents) {
@@ -75,15 +76,15 @@ py::dict ContentsDict(const ResultFileContents& contents) {
   return out;
 }
 
-// (True, the contents as a dict, "") or (False, None, the reader's message).
-py::tuple ResultFile(const std::string& path) {
+// The contents as a dict; ResultFileError with the reader's message.
+py::dict ResultFile(const std::string& path) {
   ResultFileRead read;
   {
     py::gil_scoped_release release;
     read = ReadResultFile(path);
   }
-  if (!read.ok) return py::make_tuple(false, py::none(), read.message);
-  return py::make_tuple(true, ContentsDict(read.contents), "");
+  if (!read.ok) throw ResultFileRefused(read.message);
+  return ContentsDict(read.contents);
 }
 
 }  // namespace
@@ -102,11 +103,12 @@ PYBIND11_MODULE(_core, m) {
   m.def("convert_number", &ConvertNumber, py::arg("text"),
         "The number of a field text by the input grammar, or None.");
   m.def("value_text", &VaryValueText, py::arg("value"),
-        "The text a number is given to its field with: 17 significant digits.");
+        "The text a number is given to its field with: the shortest that converts back.");
   m.def("read_data_file", &DataFile, py::arg("path"),
-        "Reads a data file: (ok, the 31 value texts, message).");
+        "Reads a data file: the 31 value texts; raises meltsim.InputError.");
   m.def("read_result_file", &ResultFile, py::arg("path"),
-        "Reads a result file: (ok, contents, message).");
+        "Reads a result file: its contents; raises meltsim.ResultFileError.");
+  RegisterErrorTranslators();
   BindNativeRun(m);
   BindNativeSweep(m);
 }

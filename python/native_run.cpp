@@ -8,6 +8,7 @@
 #include "io/result_file.h"
 #include "io/run_export.h"
 #include "model/messages.h"
+#include "python/py_errors.h"
 #include "python/py_values.h"
 #include "runner/sweep_runner.h"
 
@@ -78,12 +79,8 @@ NativeRun SimulateTexts(const std::vector<std::string>& texts, const std::string
   const SeriesMode mode = SeriesModeOf(series);
   NativeRun run;
   InputData in;
-  if (std::optional<InputProblem> rejected = ReadAndCheck(fields, saveFileName, in)) {
-    run.outcome.status = RunStatus::InputRejected;
-    run.outcome.message = rejected->message;
-    run.outcome.inputProblem = std::move(rejected);
-    run.outcome.seriesMode = mode;
-    return run;
+  if (const std::optional<InputProblem> rejected = ReadAndCheck(fields, saveFileName, in)) {
+    throw InputRefused::Of(*rejected);
   }
   RecordingMessageSink messages;  // the outcome keeps the notices and warnings
   run.outcome = SimulateInputs(in, messages, mode);
@@ -94,16 +91,7 @@ void BindNativeRun(py::module_& m) {
   py::class_<NativeRun>(m, "NativeRun", "The outcome of one run, as the run command left it.")
       .def_property_readonly(
           "status", [](const NativeRun& r) { return ResultStatusText(StatusOf(r.outcome)); },
-          "\"ok\", \"warning\", \"input error\" or \"calculation error\".")
-      .def_property_readonly(
-          "field",
-          [](const NativeRun& r) -> py::object {
-            const std::optional<InputProblem>& p = r.outcome.inputProblem;
-            if (!p) return py::none();
-            if (p->field < 0) return py::str("SaveFileName");
-            return py::str(kFields[static_cast<std::size_t>(p->field)].symbol);
-          },
-          "The symbol of the refused input (\"SaveFileName\" for the name), or None.")
+          "\"ok\", \"warning\" or \"calculation error\" (a refused input raises instead).")
       .def_property_readonly(
           "message", [](const NativeRun& r) { return r.outcome.message; },
           "The error message; empty for a finished run.")
@@ -159,8 +147,9 @@ void BindNativeRun(py::module_& m) {
 
   m.def("simulate", &SimulateTexts, py::arg("texts"), py::arg("save_file_name"), py::arg("series"),
         py::call_guard<py::gil_scoped_release>(),
-        "Reads and checks the 31 field texts like GO, then runs the model without a file. "
-        "The GIL is released meanwhile.");
+        "Reads and checks the 31 field texts like GO (a refused input raises "
+        "meltsim.InputError), then runs the model without a file. The GIL is released "
+        "meanwhile.");
 }
 
 }  // namespace meltsim::python

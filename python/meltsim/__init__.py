@@ -313,9 +313,7 @@ def run(inputs: Optional[Mapping[str, InputValue]] = None, *, datafile: Optional
     """
     mode = _check_series(series)
     texts = _field_texts(datafile, all_fields, [inputs or {}, symbols])
-    native = _core.simulate(texts, _core.default_save_file_name, mode)
-    if native.status == "input error":
-        raise InputError(native.message, native.field)
+    native = _core.simulate(texts, _core.default_save_file_name, mode)  # raises InputError
     result = Run(native)
     if native.status == "calculation error":
         raise CalculationError(native.message, native.failure_step, native.failure_flight, result)
@@ -403,19 +401,13 @@ def read_data_file(path: PathLike) -> Dict[str, str]:
     leading blanks, up to the next blank). Raises ``InputError`` with the
     window's message: "Data file can not open!" or
     '"<path>" is not a correct data file!'."""
-    ok, values, message = _core.read_data_file(os.fspath(path))
-    if not ok:
-        raise InputError(message)
-    return dict(zip(_SYMBOLS, values))
+    return dict(zip(_SYMBOLS, _core.read_data_file(os.fspath(path))))
 
 
 def read_result_file(path: PathLike) -> ResultFile:
     """Reads a result file back (inputs, table, summary). Raises
     ``ResultFileError`` with the reader's message when it is not one."""
-    ok, contents, message = _core.read_result_file(os.fspath(path))
-    if not ok:
-        raise ResultFileError(message)
-    return ResultFile(contents)
+    return ResultFile(_core.read_result_file(os.fspath(path)))
 
 
 def defaults() -> Dict[str, float]:
