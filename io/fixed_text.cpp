@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "io/decimal_conversion.h"
 #include "io/number_text.h"
@@ -112,6 +113,15 @@ std::string FixedText(double value, int P, int D) {
   const int integerDigits = rounded.IsZero() ? 0 : std::max(rounded.exponent + 1, 0);
   if (integerDigits <= P) return sign + FixedForm(rounded, D);
   return sign + ScientificForm(rounded, D);
+}
+
+std::optional<double> ReadFixedText(std::string_view text, int P, int D) {
+  if (const std::optional<double> value = ConvertNumber(text)) return value;
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  for (const double largest : {kLargest, -kLargest}) {
+    if (text == FixedText(largest, P, D)) return largest;
+  }
+  return std::nullopt;
 }
 
 std::string FormatColumn(int width, int decimals, double value) {

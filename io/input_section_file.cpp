@@ -41,9 +41,11 @@ InputSectionRead ParseInputSectionOnly(std::string_view bytes, const std::string
   if (!data.ok || !Blank(lines[kMainGroupFields])) return Refused(name);
   InputSectionRead read;
   for (int k = 0; k < kFieldCount; ++k) {
-    const std::optional<double> value = ConvertNumber(data.values[static_cast<std::size_t>(k)]);
+    const InputField& field = kFields[static_cast<std::size_t>(k)];
+    const std::optional<double> value =
+        ReadFixedText(data.values[static_cast<std::size_t>(k)], field.P, field.Dec);
     if (!value) return Refused(name);
-    read.contents.inputs.*kFields[static_cast<std::size_t>(k)].member = *value;
+    read.contents.inputs.*field.member = *value;
   }
   read.contents.inputs.SaveFileName = name;
   // Only the writer's own layout counts: the same inputs give the same bytes.

@@ -25,6 +25,13 @@ std::optional<double> ConvertNumber(std::string_view text);
 // The number text of the result file.
 std::string FixedText(double value, int P, int D);
 
+// Reads a number of the result file that FixedText(value, P, D) wrote: by
+// the input grammar, and also the text of the largest finite double (of
+// either sign), which FixedText rounds up past the largest double when P
+// keeps too few digits ("1.8E308" for P = 2), as that double. So the reader
+// takes every number the writer writes, and nothing further.
+std::optional<double> ReadFixedText(std::string_view text, int P, int D);
+
 // One cell of the result table: FixedText(value, width, decimals),
 // right-aligned in `width` when its text has 3 to width-1 characters.
 std::string FormatColumn(int width, int decimals, double value);

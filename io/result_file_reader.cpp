@@ -86,8 +86,9 @@ class Parser {
     if (!ok) Fail(what);
   }
 
-  double Number(std::string_view text) const {
-    const std::optional<double> value = ConvertNumber(text);
+  // A number that FixedText(value, P, D) wrote.
+  double Number(std::string_view text, int P, int D) const {
+    const std::optional<double> value = ReadFixedText(text, P, D);
     if (!value || text.empty()) Fail("has " + Quoted(text) + " where a number belongs");
     return *value;
   }
@@ -113,7 +114,7 @@ class Parser {
       Fail("is not \"" + std::string(name) + " = value\"");
     }
     const std::string_view text = Trim(line.substr(equals + 1));
-    out.inputs.*field.member = Number(text);
+    out.inputs.*field.member = Number(text, field.P, field.Dec);
     out.inputTexts[k] = std::string(text);
   }
 
@@ -124,7 +125,8 @@ class Parser {
     for (rest = Trim(rest); !rest.empty(); rest = Trim(rest)) {
       const std::string_view cell = rest.substr(0, rest.find(' '));
       if (count < kResultColumnCount) {
-        row.values.*kResultColumns[count].value = Number(cell);
+        const ResultColumn& column = kResultColumns[count];
+        row.values.*column.value = Number(cell, column.width, column.decimals);
         row.cells[count] = std::string(cell);
       }
       ++count;
@@ -146,7 +148,7 @@ class Parser {
         Fail("is not the summary line \"" + Lead(index) + "...\"");
       line.remove_prefix(std::string_view(item.before).size());
       const std::string_view number = line.substr(0, line.find_first_of(" ;)"));
-      summary.*item.value = Number(number);
+      summary.*item.value = Number(number, item.P, item.D);
       line.remove_prefix(number.size());
     }
   }

@@ -127,6 +127,33 @@ TEST(FixedText, NonFiniteValuesGiveAPlainText) {
   EXPECT_EQ(FixedText(std::numeric_limits<double>::quiet_NaN(), 5, 1), "NAN");
 }
 
+// The largest double, 1.7976931348623157e308, rounded half away from zero
+// to 2, 4 and 10 significant digits, lies above it: the result file still
+// reads those texts, as the largest double; any other number beyond it stays
+// refused.
+TEST(ReadFixedText, TakesTheLargestDoublesAsFixedTextWritesThem) {
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  EXPECT_EQ(FixedText(kLargest, 2, 1), "1.8E308");
+  EXPECT_EQ(FixedText(-kLargest, 4, 2), "-1.798E308");
+  EXPECT_EQ(FixedText(kLargest, 10, 3), "1.797693135E308");
+  EXPECT_EQ(ReadFixedText("1.8E308", 2, 1), kLargest);
+  EXPECT_EQ(ReadFixedText("-1.798E308", 4, 2), -kLargest);
+  EXPECT_EQ(ReadFixedText("1.797693135E308", 10, 3), kLargest);
+  for (int P = 1; P <= 18; ++P) {  // every text of the largest doubles reads, and writes again
+    for (const double v : {kLargest, -kLargest}) {
+      const std::string text = FixedText(v, P, 2);
+      const std::optional<double> read = ReadFixedText(text, P, 2);
+      ASSERT_TRUE(read.has_value()) << text;
+      EXPECT_EQ(FixedText(*read, P, 2), text);
+    }
+  }
+  EXPECT_EQ(ReadFixedText("15.0", 5, 1), 15.0);
+  EXPECT_FALSE(ReadFixedText("1.9E308", 2, 1).has_value());
+  EXPECT_FALSE(ReadFixedText("2E308", 2, 1).has_value());
+  EXPECT_FALSE(ReadFixedText("-1.8E308", 6, 1).has_value());  // P = 6 writes -1.79769E308
+  EXPECT_FALSE(ReadFixedText("abc", 5, 1).has_value());
+}
+
 // --- Property: agreement with an independent rounding --------------------
 
 // The same rule computed with integer arithmetic on the 18-digit expansion

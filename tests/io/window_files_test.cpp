@@ -2,6 +2,8 @@
 // message names, a result file holding only its input section, the table CSV.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "io/input_reading.h"
 #include "io/input_section_file.h"
 #include "io/number_text.h"
@@ -89,6 +91,19 @@ TEST(InputSectionOnly, TakesTheWritersInputSectionAndNothingElse) {
   std::string edited = section;
   edited.replace(edited.find("15.0"), 4, "15.00");  // not the writer's number format
   EXPECT_FALSE(ParseInputSectionOnly(edited, "r.txt").ok);
+}
+
+// An input as large as the largest double passes the input checks (the run
+// then fails on an overflow), and its input section rounds it up to a text
+// past the largest double; the file still opens.
+TEST(InputSectionOnly, TakesTheLargestDoubleAsTheWriterRoundsIt) {
+  InputData in = DefaultInputData();
+  in.D = std::numeric_limits<double>::max();
+  const std::string section = InputSectionText(in);
+  ASSERT_NE(section.find("=  1.7977E308\r\n"), std::string::npos);  // FixedText(D, 5, 1)
+  const InputSectionRead read = ParseInputSectionOnly(section, "r.txt");
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.contents.inputs.D, in.D);
 }
 
 TEST(TableCsv, HeadsCarryUnitsAndCellsStayAsPrinted) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -159,6 +160,19 @@ TEST(ResultFileReader, ReadsWidenedCellsAndLfLineEnds) {
   EXPECT_EQ(read.contents.rows[0].cells[4], "1234.5");
   EXPECT_EQ(read.contents.rows[0].values.RTB, 1234.5);
   EXPECT_EQ(read.contents.rows[0].values.RT121, 281.6);
+}
+
+// The writer rounds the largest double up past it (D has P = 5: 1.7977E308);
+// the reader takes the file it wrote.
+TEST(ResultFileReader, TakesTheLargestDoubleAsTheWriterRoundsIt) {
+  std::string bytes = ReadFile(fs::path(MELTSIM_TEST_DATA) / "golden" / "default.txt");
+  const std::string line = "Screw Diameter                     (cm) =  15.0\r\n";
+  ASSERT_EQ(bytes.find(line), 0u);
+  bytes.replace(line.find("15.0"), 4, "1.7977E308");
+  const ResultFileRead read = ParseResultFile(bytes, "large.txt");
+  ASSERT_TRUE(read.ok) << read.message;
+  EXPECT_EQ(read.contents.inputs.D, std::numeric_limits<double>::max());
+  EXPECT_EQ(read.contents.inputTexts[0], "1.7977E308");
 }
 
 // The file cut after `lines` lines.
