@@ -1,0 +1,82 @@
+// The data file reader on any bytes. Besides not failing, it must agree with
+// a plain reading of the data file rules (line by line, written here
+// without the reader's streaming scanner), a file it takes must write back
+// as a data file that reads to the same values, and the input checks must
+// take whatever values it gives.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "io/data_file.h"
+#include "io/data_file_writer.h"
+#include "io/input_reading.h"
+
+namespace meltsim::fuzz {
+namespace {
+
+constexpr std::size_t kMaxValueBytes = 4096;  // longer values are cut and end in "..."
+
+struct PlainRead {
+  bool ok = true;
+  FieldTexts values;
+};
+
+// The rules as the format states them: line k is the text before the first
+// CR or LF of the k-th line; it needs an "="; its value is what follows the
+// first "=", without leading blanks, up to the next blank.
+PlainRead ReadPlainly(std::string_view bytes) {
+  PlainRead read;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const std::size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+    line = line.substr(0, line.find('\r'));
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      read.ok = false;
+      return read;
+    }
+    std::string_view value = line.substr(equals + 1);
+    value.remove_prefix(std::min(value.find_first_not_of(' '), value.size()));
+    value = value.substr(0, value.find(' '));
+    read.values[k] = value.size() > kMaxValueBytes
+                         ? std::string(value.substr(0, kMaxValueBytes)) + "..."
+                         : std::string(value);
+  }
+  return read;
+}
+
+}  // namespace
+}  // namespace meltsim::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace meltsim;
+  using namespace meltsim::fuzz;
+  const std::string_view bytes = AsText(data, size);
+  const DataFileResult read = ParseDataFile(bytes, "fuzz.txt");
+  const PlainRead plain = ReadPlainly(bytes);
+  FUZZ_CHECK(read.ok == plain.ok, "taken by one reading only");
+  if (!read.ok) {
+    FUZZ_CHECK(read.message == "\"fuzz.txt\" is not a correct data file!", read.message);
+    return 0;
+  }
+  for (int k = 0; k < kFieldCount; ++k) {
+    FUZZ_CHECK(read.values[k] == plain.values[k], "line " + std::to_string(k + 1) + ": " +
+                                                      Shown(read.values[k]) + " against " +
+                                                      Shown(plain.values[k]));
+  }
+
+  const DataFileBytes written = DataFileText(read.values);
+  FUZZ_CHECK(written.ok, written.message);
+  const DataFileResult again = ParseDataFile(written.bytes, "fuzz.txt");
+  FUZZ_CHECK(again.ok && again.values == read.values, "written back, read otherwise");
+
+  InputData inputs;
+  const std::optional<std::string> refused = ReadAndCheck(read.values, "fuzz-result.txt", inputs);
+  FUZZ_CHECK(!refused || !refused->empty(), "a refusal without a message");
+  return 0;
+}

@@ -1,0 +1,136 @@
+// The number grammar and the result file's number text on any bytes.
+// - ConvertNumber agrees with an independent reading: a table-driven
+//   recogniser of the grammar (blanks, sign, digits with an optional point,
+//   exponent, blanks) and the C library's strtod in the C locale for the
+//   value; a value beyond the largest double is refused, a tiny one rounds
+//   to the nearest double (a subnormal or a zero of its sign).
+// - FixedText(v, P, D) reads back (by ReadFixedText, as the result file
+//   readers read it), within half a unit of its last kept digit, and
+//   writing what it reads back gives the same text.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "io/number_text.h"
+
+namespace meltsim::fuzz {
+namespace {
+
+// States of the recogniser; kNo rejects.
+enum State { kStart, kSign, kInt, kPoint, kFrac, kE, kExpSign, kExp, kEnd, kNo };
+
+State Next(State s, char c) {
+  const bool digit = c >= '0' && c <= '9', blank = c == ' ', sign = c == '+' || c == '-';
+  const bool point = c == '.', e = c == 'e' || c == 'E';
+  switch (s) {
+    case kStart:
+      return blank ? kStart : sign ? kSign : digit ? kInt : point ? kPoint : kNo;
+    case kSign:
+      return digit ? kInt : point ? kPoint : kNo;
+    case kInt:
+      return digit ? kInt : point ? kPoint : e ? kE : blank ? kEnd : kNo;
+    case kPoint:
+    case kFrac:
+      return digit ? kFrac : e ? kE : blank ? kEnd : kNo;
+    case kE:
+      return sign ? kExpSign : digit ? kExp : kNo;
+    case kExpSign:
+      return digit ? kExp : kNo;
+    case kExp:
+      return digit ? kExp : blank ? kEnd : kNo;
+    case kEnd:
+      return blank ? kEnd : kNo;
+    case kNo:
+      return kNo;
+  }
+  return kNo;
+}
+
+bool InGrammar(std::string_view text) {
+  State s = kStart;
+  for (char c : text) s = Next(s, c);
+  return s == kInt || s == kPoint || s == kFrac || s == kExp || s == kEnd;
+}
+
+// The value of a text in the grammar, as the C library reads it; nothing
+// beyond the largest double. A mantissa without digits (a lone point) is a
+// zero of its sign, which strtod does not read.
+std::optional<double> IndependentValue(std::string_view text) {
+  std::string compact;
+  for (char c : text) {
+    if (c != ' ') compact += c;
+  }
+  const std::size_t mantissaEnd = compact.find_first_of("eE");
+  if (compact.substr(0, mantissaEnd).find_first_of("0123456789") == std::string::npos) {
+    return compact[0] == '-' ? -0.0 : 0.0;
+  }
+  const double value = std::strtod(compact.c_str(), nullptr);
+  if (std::isinf(value)) return std::nullopt;
+  return value;
+}
+
+bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void CheckConvertNumber(std::string_view text) {
+  const std::optional<double> value = ConvertNumber(text);
+  if (!InGrammar(text)) {
+    FUZZ_CHECK(!value, "outside the grammar but converted: " + Shown(text));
+    return;
+  }
+  const std::optional<double> expected = IndependentValue(text);
+  FUZZ_CHECK(value.has_value() == expected.has_value(), "range decided otherwise: " + Shown(text));
+  if (value) {
+    FUZZ_CHECK(SameDouble(*value, *expected), Shown(text) + " gives " + FixedText(*value, 18, 18) +
+                                                  ", strtod " + FixedText(*expected, 18, 18));
+  }
+}
+
+void CheckFixedText(double v, int P, int D) {
+  if (!std::isfinite(v)) return;
+  const std::string text = FixedText(v, P, D);
+  const std::string what =
+      FixedText(v, 18, 18) + " P=" + std::to_string(P) + " D=" + std::to_string(D) + ": " + text;
+  const std::optional<double> back = ReadFixedText(text, P, D);
+  FUZZ_CHECK(back.has_value(), "does not read back: " + what);
+  FUZZ_CHECK(FixedText(*back, P, D) == text, "not stable: " + what);
+  // The last kept digit stands at 10^-D or at the P-th significant digit,
+  // whichever is higher; the text is v rounded there (after an expansion to
+  // 18 digits and before a conversion to the nearest double).
+  const double unit = std::max(std::pow(10.0, -D), std::pow(10.0, 1 - P) * std::fabs(v));
+  FUZZ_CHECK(std::fabs(*back - v) <= 0.5 * unit * (1 + 1e-9) + 1e-15 * std::fabs(v),
+             "rounded too far: " + what);
+  const std::size_t point = text.find('.');
+  if (text.find('E') == std::string::npos) {
+    const std::size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    FUZZ_CHECK(decimals == static_cast<std::size_t>(D), "not D decimals: " + what);
+  }
+}
+
+}  // namespace
+}  // namespace meltsim::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace meltsim;
+  using namespace meltsim::fuzz;
+  const std::string_view text = AsText(data, size);
+  CheckConvertNumber(text);
+
+  // The number texts of the result file use P 4..13 and D 1..10; any P from
+  // 1 to 18 and D from 0 to 18 is allowed.
+  const int P = size > 0 ? 1 + data[size - 1] % 18 : 5;
+  const int D = size > 1 ? data[size - 2] % 19 : 2;
+  if (const std::optional<double> value = ConvertNumber(text)) CheckFixedText(*value, P, D);
+  if (size >= sizeof(double)) {
+    double bits = 0;
+    std::memcpy(&bits, data, sizeof bits);
+    CheckFixedText(bits, P, D);
+  }
+  return 0;
+}

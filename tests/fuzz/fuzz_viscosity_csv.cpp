@@ -1,0 +1,73 @@
+// The viscosity measurements reader on any bytes, and the fit that takes
+// what it reads. A table it takes has measurements, each finite and from a
+// later line than the one before; written again as a CSV of T, gamma and
+// eta it reads to the same numbers. The fit of those points either stands
+// with finite coefficients, R^2 at most 1 and a rank of at most 6, or is
+// refused with a message.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "io/number_text.h"
+#include "io/viscosity_data.h"
+#include "physics/viscosity_fit.h"
+#include "runner/sweep_grid.h"
+
+namespace meltsim::fuzz {
+namespace {
+
+// The points as a CSV in gf*s/cm2, each number in a text that converts back
+// to the same double.
+std::string CsvOf(const std::vector<ViscosityPoint>& points) {
+  std::string csv = "T,gamma,eta\n";
+  for (const ViscosityPoint& p : points) {
+    csv += VaryValueText(p.T) + "," + VaryValueText(p.gamma) + "," + VaryValueText(p.eta) + "\n";
+  }
+  return csv;
+}
+
+void CheckFit(const std::vector<ViscosityPoint>& points) {
+  const ViscosityFit fit = FitViscosity(points);
+  if (!fit.ok) {
+    FUZZ_CHECK(!fit.message.empty(), "a refused fit without a message");
+    return;
+  }
+  for (double a : fit.A) FUZZ_CHECK(std::isfinite(a), "a coefficient not finite");
+  FUZZ_CHECK(fit.R2 <= 1 + 1e-12, "R^2 above 1: " + FixedText(fit.R2, 18, 18));
+  FUZZ_CHECK(fit.rank >= 0 && fit.rank <= 6, "rank " + std::to_string(fit.rank));
+  FUZZ_CHECK(fit.maxRelError >= 0, "a negative largest error");
+}
+
+}  // namespace
+}  // namespace meltsim::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace meltsim;
+  using namespace meltsim::fuzz;
+  const ViscosityDataRead read = ParseViscosityCsv(AsText(data, size), "fuzz.csv");
+  if (!read.ok) {
+    FUZZ_CHECK(read.message.starts_with("fuzz.csv: ") && read.points.empty(), read.message);
+    return 0;
+  }
+  FUZZ_CHECK(!read.points.empty(), "a table without measurements");
+  int line = 1;  // the header's line at least
+  for (const ViscosityPoint& p : read.points) {
+    FUZZ_CHECK(std::isfinite(p.T) && std::isfinite(p.gamma) && std::isfinite(p.eta),
+               "a number not finite on line " + std::to_string(p.line));
+    FUZZ_CHECK(p.line > line, "line " + std::to_string(p.line) + " after " + std::to_string(line));
+    line = p.line;
+  }
+
+  const ViscosityDataRead again = ParseViscosityCsv(CsvOf(read.points), "again.csv");
+  FUZZ_CHECK(again.ok && again.points.size() == read.points.size(), again.message);
+  for (std::size_t i = 0; i < read.points.size(); ++i) {
+    const ViscosityPoint &p = read.points[i], &q = again.points[i];
+    FUZZ_CHECK(p.T == q.T && p.gamma == q.gamma && p.eta == q.eta,
+               "point " + std::to_string(i) + " written again reads otherwise");
+  }
+  CheckFit(read.points);
+  return 0;
+}
