@@ -12,9 +12,11 @@ PACKAGES=(
   valgrind clang-format time
   help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
   pybind11-dev python3-dev python3-numpy python3-pytest
+  python3-venv python3-pip python3-setuptools python3-wheel python3-skbuild
   poppler-utils locales
   emscripten
   chromium
+  clang libclang-rt-14-dev
 )
 
 # Node.js and npm (the WebAssembly build's tests, the page): Debian's
