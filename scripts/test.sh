@@ -2,7 +2,8 @@
 # Installs the dependencies, builds meltsim and runs every test: in the
 # normal build, in a build without the window toolkit (core, command line,
 # tests), with AddressSanitizer and UndefinedBehaviorSanitizer, and the page
-# in the browser. Every build treats compiler warnings as errors.
+# in the browser; then fuzzes every parser for a bounded time in a clang
+# sanitizer build. Every build treats compiler warnings as errors.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc)"
@@ -46,3 +47,15 @@ bash "$ROOT/scripts/build-web.sh"
   MELTSIM_NATIVE_CLI="$ROOT/build/meltsim-cli" MELTSIM_SITE_DIR="${MELTSIM_WEB_BUILD:-$ROOT/build-web}/site" \
     npm run --silent test:browser
 )
+
+# --- fuzzing the parsers -------------------------------------------------------
+# The libFuzzer targets of tests/fuzz, built with clang and the sanitizers,
+# each run for 20 s from its seeds: a crash, a sanitizer report, a leak, a
+# failed property or an input slower than 10 s fails its test.
+echo "== fuzz the parsers (clang, sanitizers) =="
+CC=clang CXX=clang++ configure "$ROOT/build-fuzz" -DMELTSIM_FUZZ=ON -DMELTSIM_SANITIZE=ON \
+  -DMELTSIM_TESTS=OFF -DMELTSIM_GUI=OFF -DMELTSIM_PYTHON=OFF -DMELTSIM_BENCH=OFF
+cmake --build "$ROOT/build-fuzz" -j"$JOBS" --target meltsim_fuzz_targets
+ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1" \
+UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+  ctest --test-dir "$ROOT/build-fuzz" --output-on-failure -j"$JOBS"
