@@ -1,12 +1,16 @@
 // The data file reader on any bytes. Besides not failing, it must agree with
 // a plain reading of the data file rules (line by line, written here
-// without the reader's streaming scanner), a file it takes must write back
-// as a data file that reads to the same values, and the input checks must
-// take whatever values it gives.
+// without the reader's streaming scanner) and with itself reading a file in
+// pieces; a file it takes must write back as a data file that reads to the
+// same values, and the input checks must take whatever values it gives.
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -50,6 +54,34 @@ PlainRead ReadPlainly(std::string_view bytes) {
   return read;
 }
 
+// ReadDataFile takes a file in pieces of 64 KiB. The bytes, put behind a
+// first line long enough for them to straddle the end of the first piece,
+// must read from the file as ParseDataFile reads the same file from memory.
+// The file lies in memory where the system has such a folder.
+void CheckReadInPieces(std::string_view bytes) {
+  constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
+  const std::string firstLine = "padding = 0 ";  // its value, then ignored text
+  const std::size_t before = firstLine.size() + 1 + bytes.size() / 2;  // up to the middle
+  std::string file = firstLine + std::string(kPieceBytes - std::min(before, kPieceBytes), 'x');
+  file += "\n";
+  file += bytes;
+  const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+  const std::string path =
+      (folder / ("meltsim-fuzz-data-file-" + std::to_string(getpid()) + ".txt")).string();
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  FUZZ_CHECK(out != nullptr, "cannot write " + path);
+  const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+  FUZZ_CHECK(std::fclose(out) == 0 && written, "cannot write " + path);
+  const DataFileResult fromFile = ReadDataFile(path);
+  std::remove(path.c_str());
+  const DataFileResult fromMemory = ParseDataFile(file, path);
+  FUZZ_CHECK(fromFile.ok == fromMemory.ok && fromFile.message == fromMemory.message,
+             "read from the file: " + fromFile.message);
+  FUZZ_CHECK(fromFile.values == fromMemory.values, "values read in pieces differ");
+}
+
 }  // namespace
 }  // namespace meltsim::fuzz
 
@@ -59,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes = AsText(data, size);
   const DataFileResult read = ParseDataFile(bytes, "fuzz.txt");
   const PlainRead plain = ReadPlainly(bytes);
+  CheckReadInPieces(bytes);
   FUZZ_CHECK(read.ok == plain.ok, "taken by one reading only");
   if (!read.ok) {
     FUZZ_CHECK(read.message == "\"fuzz.txt\" is not a correct data file!", read.message);
