@@ -68,6 +68,35 @@ std::string ScientificForm(const Digits& d) {
   return text + std::to_string(magnitude);
 }
 
+// printf's "d.ddde+XX" moved one unit in its last digit, up (+1) or down
+// (-1), with the same number of digits: the next decimal of that length.
+std::string NextDecimal(const std::string& text, int direction) {
+  const std::size_t e = text.find('e');
+  std::string digits;
+  for (std::size_t i = 0; i < e; ++i) {
+    if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+  }
+  int exponent = std::atoi(text.c_str() + e + 1);
+  const char from = direction > 0 ? '9' : '0', to = direction > 0 ? '0' : '9';
+  std::size_t i = digits.size();
+  while (i > 0 && digits[i - 1] == from) digits[--i] = to;
+  if (i == 0) {  // 9.99 up: 1.00 one power higher
+    digits.insert(digits.begin(), '1');
+    digits.pop_back();
+    ++exponent;
+  } else {
+    digits[i - 1] = static_cast<char>(digits[i - 1] + direction);
+    if (digits[0] == '0') {  // 1.00 down: 9.99 one power lower
+      digits.erase(0, 1);
+      digits += '9';
+      --exponent;
+    }
+  }
+  std::string next = digits.substr(0, 1);
+  if (digits.size() > 1) next += "." + digits.substr(1);
+  return next + "e" + std::to_string(exponent);
+}
+
 }  // namespace
 
 std::string Scientific(double value, int precision) { return Printed("%.*e", precision, value); }
@@ -82,6 +111,15 @@ std::string Shortest(double value) {
     text = Scientific(magnitude, precision);
     const Parsed back = Parse(text);
     if (back.ok && back.value == magnitude) break;
+    // At a power of two the doubles below lie closer than those above: the
+    // nearest decimal of this length may read as another double while the
+    // next one on the other side reads back, and std::to_chars takes that.
+    const std::string other = NextDecimal(text, back.value < magnitude ? +1 : -1);
+    const Parsed otherBack = Parse(other);
+    if (otherBack.ok && otherBack.value == magnitude) {
+      text = other;
+      break;
+    }
   }
   const Digits d = SplitScientific(text);
   // An integer wider than its shortest digits is written with its exact

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "io/decimal_conversion.h"
 #include "io/number_text.h"
 
 namespace meltsim {
@@ -152,6 +153,37 @@ TEST(ReadFixedText, TakesTheLargestDoublesAsFixedTextWritesThem) {
   EXPECT_FALSE(ReadFixedText("2E308", 2, 1).has_value());
   EXPECT_FALSE(ReadFixedText("-1.8E308", 6, 1).has_value());  // P = 6 writes -1.79769E308
   EXPECT_FALSE(ReadFixedText("abc", 5, 1).has_value());
+}
+
+// The shortest text of a whole number with more digits than its shortest
+// digits (beyond 2^53): std::to_chars writes, of the texts of that length,
+// the nearest, i.e. the exact value; the C library's way of the WebAssembly
+// build must give the same bytes. 2^70 = 1180591620717411303424 (its 17
+// shortest digits make 1.1805916207174113e+21, as long as the fixed form).
+TEST(ShortestText, WholeNumbersBeyondTheirShortestDigitsAreWrittenExactly) {
+  const double twoTo70 = std::ldexp(1.0, 70);
+  EXPECT_EQ(ShortestText(twoTo70), "1180591620717411303424");
+  EXPECT_EQ(decimal::c_library::Shortest(twoTo70), "1180591620717411303424");
+  // Found by the number text fuzz target: the C library's way wrote
+  // -2867315781957228400000.
+  const double found = -std::ldexp(2487.0, 60);  // -2867315781957228429312
+  EXPECT_EQ(decimal::Shortest(found), "-2867315781957228429312");
+  EXPECT_EQ(decimal::c_library::Shortest(found), "-2867315781957228429312");
+  EXPECT_EQ(decimal::c_library::Shortest(300.0), "300");
+  EXPECT_EQ(decimal::c_library::Shortest(1e23), "1e+23");
+}
+
+// At a power of two the interval of texts that read back reaches half as far
+// below the value as above it. 2^-1007 = 7.29112201955639749...e-304: its
+// nearest 16-digit decimal ...397e-304 lies below, outside; ...398e-304
+// above reads back and is what std::to_chars writes (found by the number
+// text fuzz target: the C library's way wrote 17 digits).
+TEST(ShortestText, APowerOfTwoTakesTheShortestDecimalAboveWhereTheOneBelowReadsOtherwise) {
+  const double v = std::ldexp(1.0, -1007);
+  EXPECT_EQ(decimal::Shortest(v), "7.291122019556398e-304");
+  EXPECT_EQ(decimal::c_library::Shortest(v), "7.291122019556398e-304");
+  EXPECT_EQ(decimal::c_library::Shortest(0.5), "0.5");
+  EXPECT_EQ(decimal::c_library::Shortest(9.5), "9.5");
 }
 
 // --- Property: agreement with an independent rounding --------------------
