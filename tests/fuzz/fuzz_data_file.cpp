@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(again.ok && again.values == read.values, "written back, read otherwise");
 
   InputData inputs;
-  const std::optional<std::string> refused = ReadAndCheck(read.values, "fuzz-result.txt", inputs);
-  FUZZ_CHECK(!refused || !refused->empty(), "a refusal without a message");
+  const std::optional<InputProblem> refused = ReadAndCheck(read.values, "fuzz-result.txt", inputs);
+  FUZZ_CHECK(!refused || !refused->message.empty(), "a refusal without a message");
   return 0;
 }

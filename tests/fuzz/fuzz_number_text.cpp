@@ -7,6 +7,10 @@
 // - FixedText(v, P, D) reads back (by ReadFixedText, as the result file
 //   readers read it), within half a unit of its last kept digit, and
 //   writing what it reads back gives the same text.
+// - ShortestText(v) converts back to v exactly.
+// - The platform's two ways of converting (the C++ library's, used natively,
+//   and the C library's, used where the C++ library lacks them) give the
+//   same texts and the same values.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -18,6 +22,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "io/decimal_conversion.h"
 #include "io/number_text.h"
 
 namespace meltsim::fuzz {
@@ -113,6 +118,47 @@ void CheckFixedText(double v, int P, int D) {
   }
 }
 
+void CheckShortestText(double v) {
+  if (!std::isfinite(v)) return;
+  const std::string text = ShortestText(v);
+  const std::optional<double> back = ConvertNumber(text);
+  FUZZ_CHECK(back && SameDouble(*back, v), "shortest text reads otherwise: " + text);
+}
+
+// The normalised form that both libraries parse: [-]digits[.digits][e[-]digits].
+bool IsNormalised(std::string_view t) {
+  std::size_t i = t.starts_with('-') ? 1 : 0;
+  auto digits = [&] {
+    const std::size_t begin = i;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+    return i > begin;
+  };
+  if (!digits()) return false;
+  if (i < t.size() && t[i] == '.' && (++i, !digits())) return false;
+  if (i < t.size() && t[i] == 'e') {
+    ++i;
+    if (i < t.size() && t[i] == '-') ++i;
+    if (!digits()) return false;
+  }
+  return i == t.size();
+}
+
+void CheckBothLibraries(std::string_view text, double v, int precision, int decimals) {
+  namespace c = decimal::c_library;
+  if (IsNormalised(text)) {
+    const decimal::Parsed native = decimal::Parse(text), c_way = c::Parse(text);
+    FUZZ_CHECK(native.ok == c_way.ok && native.outOfRange == c_way.outOfRange &&
+                   (!native.ok || SameDouble(native.value, c_way.value)),
+               "the libraries read otherwise: " + Shown(text));
+  }
+  if (!std::isfinite(v)) return;
+  FUZZ_CHECK(decimal::Shortest(v) == c::Shortest(v), "shortest: " + decimal::Shortest(v));
+  FUZZ_CHECK(decimal::Scientific(v, precision) == c::Scientific(v, precision),
+             "scientific: " + decimal::Scientific(v, precision));
+  FUZZ_CHECK(decimal::Fixed(v, decimals) == c::Fixed(v, decimals),
+             "fixed: " + decimal::Fixed(v, decimals));
+}
+
 }  // namespace
 }  // namespace meltsim::fuzz
 
@@ -126,11 +172,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // 1 to 18 and D from 0 to 18 is allowed.
   const int P = size > 0 ? 1 + data[size - 1] % 18 : 5;
   const int D = size > 1 ? data[size - 2] % 19 : 2;
-  if (const std::optional<double> value = ConvertNumber(text)) CheckFixedText(*value, P, D);
-  if (size >= sizeof(double)) {
-    double bits = 0;
-    std::memcpy(&bits, data, sizeof bits);
-    CheckFixedText(bits, P, D);
+  const std::optional<double> value = ConvertNumber(text);
+  if (value) {
+    CheckFixedText(*value, P, D);
+    CheckShortestText(*value);
   }
+  double bits = value.value_or(0);
+  if (size >= sizeof(double)) std::memcpy(&bits, data, sizeof bits);
+  CheckFixedText(bits, P, D);
+  CheckShortestText(bits);
+  CheckBothLibraries(text, bits, P - 1, D);
   return 0;
 }

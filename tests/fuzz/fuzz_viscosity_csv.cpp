@@ -14,17 +14,16 @@
 #include "io/number_text.h"
 #include "io/viscosity_data.h"
 #include "physics/viscosity_fit.h"
-#include "runner/sweep_grid.h"
 
 namespace meltsim::fuzz {
 namespace {
 
-// The points as a CSV in gf*s/cm2, each number in a text that converts back
-// to the same double.
+// The points as a CSV in gf*s/cm2, each number in its shortest text (which
+// converts back to the same double).
 std::string CsvOf(const std::vector<ViscosityPoint>& points) {
   std::string csv = "T,gamma,eta\n";
   for (const ViscosityPoint& p : points) {
-    csv += VaryValueText(p.T) + "," + VaryValueText(p.gamma) + "," + VaryValueText(p.eta) + "\n";
+    csv += ShortestText(p.T) + "," + ShortestText(p.gamma) + "," + ShortestText(p.eta) + "\n";
   }
   return csv;
 }
@@ -32,7 +31,7 @@ std::string CsvOf(const std::vector<ViscosityPoint>& points) {
 void CheckFit(const std::vector<ViscosityPoint>& points) {
   const ViscosityFit fit = FitViscosity(points);
   if (!fit.ok) {
-    FUZZ_CHECK(!fit.message.empty(), "a refused fit without a message");
+    FUZZ_CHECK(!MessageString(fit.message).empty(), "a refused fit without a message");
     return;
   }
   for (double a : fit.A) FUZZ_CHECK(std::isfinite(a), "a coefficient not finite");
