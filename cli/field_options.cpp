@@ -44,15 +44,15 @@ std::optional<std::string> IgnoredLineWarning(const std::string& fileName, int i
 
 bool ApplyDataFile(const FieldOptions& options, FieldTextsResult& result) {
   const DataFileResult file = ReadDataFile(options.dataFile);
-  if (!file.ok) {
+  if (!file.has_value()) {
     result.exitCode = kExitInputRejected;
-    result.error = file.message;
+    result.error = file.error().message;
     return false;
   }
   for (int i = 0; i < kFieldCount; ++i) {
     if (kFields[i].editable || options.allFields) {
-      result.texts[i] = file.values[i];
-    } else if (auto warning = IgnoredLineWarning(options.dataFile, i, file.values[i])) {
+      result.texts[i] = file.value()[i];
+    } else if (auto warning = IgnoredLineWarning(options.dataFile, i, file.value()[i])) {
       result.warnings.push_back(*warning);
     }
   }
@@ -125,7 +125,7 @@ FieldTextsResult BuildFieldTexts(const FieldOptions& options) {
   return result;
 }
 
-std::string RefusedFieldLine(const InputProblem& problem) {
+std::string RefusedFieldLine(const Failure& problem) {
   if (problem.field < 0 || problem.field >= kFieldCount) return "";
   const InputField& field = kFields[static_cast<std::size_t>(problem.field)];
   std::string_view label = field.windowLabel;

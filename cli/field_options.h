@@ -48,6 +48,6 @@ FieldTextsResult BuildFieldTexts(const FieldOptions& options);
 // The line that follows a refused input's message on stderr, naming the
 // field: "Refused input: D, Screw Diameter (cm)" (nothing for the save file
 // name, whose message names it).
-std::string RefusedFieldLine(const InputProblem& problem);
+std::string RefusedFieldLine(const Failure& problem);
 
 }  // namespace meltsim::cli

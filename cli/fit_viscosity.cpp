@@ -77,11 +77,11 @@ std::vector<std::string> RunTemperatureWarnings(const ViscosityFit& fit, const F
 std::optional<FieldTexts> BaseTexts(const FitViscosityOptions& o, std::ostream& err) {
   if (o.from.empty()) return DefaultFieldTexts();
   const DataFileResult file = ReadDataFile(o.from);
-  if (!file.ok) {
-    err << file.message << '\n';
+  if (!file.has_value()) {
+    err << file.error().message << '\n';
     return std::nullopt;
   }
-  return file.values;
+  return file.value();
 }
 
 int WriteFitDataFile(const std::string& path, FieldTexts texts, const ViscosityFit& fit,
@@ -89,8 +89,8 @@ int WriteFitDataFile(const std::string& path, FieldTexts texts, const ViscosityF
   for (std::size_t k = 0; k < kSymbols.size(); ++k) {
     texts[static_cast<std::size_t>(FieldIndex(kSymbols[k]))] = Digits17(fit.A[k]);
   }
-  if (const std::string error = WriteDataFile(path, texts); !error.empty()) {
-    err << error << '\n';
+  if (const Expected<void> written = WriteDataFile(path, texts); !written) {
+    err << written.error().message << '\n';
     return kExitFileError;
   }
   out << "data file written: " << path

@@ -60,11 +60,12 @@ int ExitCodeOf(RunStatus status) {
 // Writes one machine-readable copy; false after telling why it failed.
 bool WriteCopy(const std::string& path, const std::string& bytes, const char* what,
                std::ostream& err) {
-  try {
-    if (WriteFileBytes(path, bytes, false)) return true;
+  const Expected<void> written = WriteFileBytes(path, bytes, false);
+  if (written) return true;
+  if (written.error().kind == FailureKind::CannotOpen) {
     err << "Can not write the " << what << " file \"" << path << "\"\n";
-  } catch (const FileWriteError& e) {
-    err << e.what() << '\n';
+  } else {
+    err << written.error().message << '\n';
   }
   return false;
 }

@@ -46,19 +46,16 @@ class DataLineScanner {
   // Lines that never ended or never began read as far as they got, the
   // missing ones as empty lines.
   DataFileResult Finish(const std::string& fileName) const {
-    DataFileResult result;
     for (int k = 0; k < kFieldCount; ++k) {
       if (!hasEquals_[k]) {
-        result.message = "\"" + fileName + "\" is not a correct data file!";
-        return result;
+        return Fail(FailureKind::WrongFormat, "\"" + fileName + "\" is not a correct data file!");
       }
     }
-    result.ok = true;
-    result.values = values_;
+    FieldTexts values = values_;
     for (int k = 0; k < kFieldCount; ++k) {
-      if (cut_[k]) result.values[k] += kCutMark;
+      if (cut_[k]) values[k] += kCutMark;
     }
-    return result;
+    return values;
   }
 
  private:
@@ -136,11 +133,7 @@ class DataLineScanner {
   FieldTexts values_;
 };
 
-DataFileResult CannotOpen() {
-  DataFileResult result;
-  result.message = kDataFileCannotOpenMessage;
-  return result;
-}
+DataFileResult CannotOpen() { return Fail(FailureKind::CannotOpen, kDataFileCannotOpenMessage); }
 
 }  // namespace
 

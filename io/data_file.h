@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/expected.h"
 #include "model/input_data.h"
 
 namespace meltsim {
@@ -12,11 +13,10 @@ namespace meltsim {
 constexpr const char* kDataFileCannotOpenMessage = "Data file can not open!";
 constexpr const char* kSelectOneDataFileMessage = "Select one data file! Please try again.";
 
-struct DataFileResult {
-  bool ok = false;
-  FieldTexts values;    // value k of line k (only when ok)
-  std::string message;  // the message to show (only when not ok)
-};
+// The value text of each line (value k of line k), or why the file was
+// refused: CannotOpen "Data file can not open!", WrongFormat "\"<name>\" is
+// not a correct data file!".
+using DataFileResult = Expected<FieldTexts>;
 
 // Applies the data file rules to the first 31 lines of `bytes` (CR LF or LF
 // line ends; missing lines read as empty). Every line needs an "="; the value

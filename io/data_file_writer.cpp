@@ -23,35 +23,32 @@ std::string FieldName(const InputField& field) {
   return std::string(TrimBlanks(label));
 }
 
-DataFileBytes DataFileText(const FieldTexts& texts) {
-  DataFileBytes out;
+Expected<std::string> DataFileText(const FieldTexts& texts) {
+  std::string bytes;
   for (int k = 0; k < kFieldCount; ++k) {
     const std::string_view text = TrimBlanks(texts[k]);
     if (text.find_first_of(" \r\n") != std::string_view::npos) {
-      out.message = "The text of " + FieldName(kFields[k]) + " (\"" + std::string(text) +
-                    "\") has a blank or a line break inside; a data file keeps a value only "
-                    "up to its first blank. Correct the field and save again.";
-      out.bytes.clear();
-      return out;
+      return Fail(FailureKind::BadValue,
+                  "The text of " + FieldName(kFields[k]) + " (\"" + std::string(text) +
+                      "\") has a blank or a line break inside; a data file keeps a value only "
+                      "up to its first blank. Correct the field and save again.",
+                  k);
     }
-    out.bytes += kFields[k].sectionLabel;
-    out.bytes += text;
-    out.bytes += "\r\n";
+    bytes += kFields[k].sectionLabel;
+    bytes += text;
+    bytes += "\r\n";
   }
-  out.ok = true;
-  return out;
+  return bytes;
 }
 
-std::string WriteDataFile(const std::string& path, const FieldTexts& texts) {
-  const DataFileBytes data = DataFileText(texts);
-  if (!data.ok) return data.message;
-  const std::string failed = "Data file " + path + " can not be written";
-  try {
-    if (!WriteFileBytes(path, data.bytes, false)) return failed;
-  } catch (const FileWriteError&) {
-    return failed;  // a full disk or an I/O error after the file was created
+Expected<void> WriteDataFile(const std::string& path, const FieldTexts& texts) {
+  const Expected<std::string> bytes = DataFileText(texts);
+  if (!bytes) return Unexpect(bytes.error());
+  // A file that cannot be created, a full disk or an I/O error after it was.
+  if (Expected<void> written = WriteFileBytes(path, *bytes, false); !written) {
+    return Fail(written.error().kind, "Data file " + path + " can not be written");
   }
-  return "";
+  return {};
 }
 
 }  // namespace meltsim

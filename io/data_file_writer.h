@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "model/expected.h"
 #include "model/input_data.h"
 
 namespace meltsim {
@@ -12,21 +13,15 @@ namespace meltsim {
 // field in messages: "Screw Diameter (cm)".
 std::string FieldName(const InputField& field);
 
-struct DataFileBytes {
-  bool ok = false;
-  std::string bytes;    // the file's content, when ok
-  std::string message;  // why the texts cannot be written, when not ok
-};
-
 // The 31 value lines of the input section: each the field's result file
 // label followed by its text, CR LF. Blanks around a text are dropped (the
 // reader drops them too). A text that keeps a blank inside, or holds a line
-// break, would not read back as typed: it is refused with a message that
-// names the field.
-DataFileBytes DataFileText(const FieldTexts& texts);
+// break, would not read back as typed: it is refused (BadValue) with a
+// message that names the field.
+Expected<std::string> DataFileText(const FieldTexts& texts);
 
-// Writes DataFileText(texts) to `path`, creating or emptying the file.
-// Returns the message to show, or an empty text when the file was written.
-std::string WriteDataFile(const std::string& path, const FieldTexts& texts);
+// Writes DataFileText(texts) to `path`, creating or emptying the file; a
+// file that cannot be written fails with "Data file PATH can not be written".
+Expected<void> WriteDataFile(const std::string& path, const FieldTexts& texts);
 
 }  // namespace meltsim

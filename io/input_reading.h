@@ -11,10 +11,10 @@ namespace meltsim {
 
 // Converts the 31 texts into `out` (member by member, stopping at the first
 // failure), takes the save file name and runs the checks in their order.
-// Returns the problem to show (a text that does not convert is "Input value
-// is not correct!" with its field), or nothing when the inputs may be used.
-std::optional<InputProblem> ReadAndCheck(const FieldTexts& texts, const std::string& saveFileName,
-                                         InputData& out);
+// Refuses with what to show (a text that does not convert is "Input value is
+// not correct!" with its field), or the inputs may be used.
+Expected<void> ReadAndCheck(const FieldTexts& texts, const std::string& saveFileName,
+                            InputData& out);
 
 // The input set made of the default texts (always valid).
 InputData DefaultInputData();

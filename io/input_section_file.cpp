@@ -38,12 +38,12 @@ InputSectionRead ParseInputSectionOnly(std::string_view bytes, const std::string
     values += std::string(lines[line]) + "\n";
   }
   const DataFileResult data = ParseDataFile(values, name);
-  if (!data.ok || !Blank(lines[kMainGroupFields])) return Refused(name);
+  if (!data.has_value() || !Blank(lines[kMainGroupFields])) return Refused(name);
   InputSectionRead read;
   for (int k = 0; k < kFieldCount; ++k) {
     const InputField& field = kFields[static_cast<std::size_t>(k)];
     const std::optional<double> value =
-        ReadFixedText(data.values[static_cast<std::size_t>(k)], field.P, field.Dec);
+        ReadFixedText(data.value()[static_cast<std::size_t>(k)], field.P, field.Dec);
     if (!value) return Refused(name);
     read.contents.inputs.*field.member = *value;
   }
@@ -52,7 +52,7 @@ InputSectionRead ParseInputSectionOnly(std::string_view bytes, const std::string
   if (InputSectionText(read.contents.inputs) !=
       bytes.substr(0, InputSectionText(read.contents.inputs).size()))
     return Refused(name);
-  read.contents.inputTexts = data.values;
+  read.contents.inputTexts = data.value();
   read.ok = true;
   return read;
 }

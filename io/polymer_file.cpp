@@ -60,14 +60,14 @@ PolymerFileRead Refused(const std::string& fileName, const std::string& reason) 
 
 PolymerFileRead FromDataFile(std::string_view bytes, const std::string& fileName) {
   const DataFileResult data = ParseDataFile(bytes, fileName);
-  if (!data.ok) {
+  if (!data.has_value()) {
     return Refused(fileName,
                    "its first line is not \"Polymer = NAME\" and it is no data file either");
   }
   PolymerFileRead read;
   read.ok = true;
   read.fromDataFile = true;
-  read.polymer = PolymerOfFields(data.values, BaseName(fileName));
+  read.polymer = PolymerOfFields(data.value(), BaseName(fileName));
   return read;
 }
 
@@ -103,7 +103,7 @@ std::optional<std::string> CheckPolymer(const Polymer& polymer) {
     }
     in.*PolymerField(k).member = *value;
   }
-  if (const std::optional<InputProblem> problem = CheckInputs(in)) return problem->message;
+  if (const Expected<void> checked = CheckInputs(in); !checked) return checked.error().message;
   return std::nullopt;
 }
 
@@ -149,18 +149,17 @@ PolymerFileRead ReadPolymerFile(const std::string& path) {
   return ParsePolymerFile(bytes, path);
 }
 
-std::string WritePolymerFile(const std::string& path, const Polymer& polymer) {
+Expected<void> WritePolymerFile(const std::string& path, const Polymer& polymer) {
   for (const std::string& text : polymer.texts) {
-    if (TrimBlanks(text).find_first_of(" \r\n") != std::string_view::npos)
-      return "The polymer value \"" + text + "\" has a blank inside; correct it and save again.";
+    if (TrimBlanks(text).find_first_of(" \r\n") != std::string_view::npos) {
+      return Fail(FailureKind::BadValue, "The polymer value \"" + text +
+                                             "\" has a blank inside; correct it and save again.");
+    }
   }
-  const std::string failed = "Polymer file " + path + " can not be written";
-  try {
-    if (!WriteFileBytes(path, PolymerFileText(polymer), false)) return failed;
-  } catch (const FileWriteError&) {
-    return failed;
+  if (Expected<void> written = WriteFileBytes(path, PolymerFileText(polymer), false); !written) {
+    return Fail(written.error().kind, "Polymer file " + path + " can not be written");
   }
-  return "";
+  return {};
 }
 
 std::vector<int> PolymerLinesDiffering(const FieldTexts& dataFile, const FieldTexts& fields) {

@@ -56,8 +56,8 @@ struct PolymerFileRead {
 PolymerFileRead ParsePolymerFile(std::string_view bytes, const std::string& fileName);
 PolymerFileRead ReadPolymerFile(const std::string& path);
 
-// Writes PolymerFileText to `path`; the message to show, or an empty text.
-std::string WritePolymerFile(const std::string& path, const Polymer& polymer);
+// Writes PolymerFileText to `path`; fails with the message to show.
+Expected<void> WritePolymerFile(const std::string& path, const Polymer& polymer);
 
 // The data file lines (1-based, 15 to 27) whose values differ from the
 // polymer texts of `fields`: the lines that Read Data File leaves alone.

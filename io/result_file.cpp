@@ -21,9 +21,9 @@ void AppendValueLine(std::string& text, const InputData& in, const InputField& f
   text += kLineEnd;
 }
 
-[[noreturn]] void ThrowWriteError(const std::string& path, int error) {
-  throw FileWriteError("Can not write result file " + path + ": " +
-                       std::generic_category().message(error));
+Unexpected<Failure> WriteError(const std::string& path, int error) {
+  return Fail(FailureKind::CannotWrite,
+              "Can not write result file " + path + ": " + std::generic_category().message(error));
 }
 
 }  // namespace
@@ -40,9 +40,9 @@ std::string InputSectionText(const InputData& in) {
   return text;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes, bool append) {
+Expected<void> WriteFileBytes(const std::string& path, const std::string& bytes, bool append) {
   std::FILE* file = std::fopen(path.c_str(), append ? "ab" : "wb");
-  if (file == nullptr) return false;
+  if (file == nullptr) return Fail(FailureKind::CannotOpen, "Can not open " + path);
 
   // A full disk often shows only when the buffer is flushed or the file is
   // closed, so every one of the three steps is checked.
@@ -50,18 +50,23 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes, bool appe
   if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0) {
     const int error = errno != 0 ? errno : EIO;
     std::fclose(file);
-    ThrowWriteError(path, error);
+    return WriteError(path, error);
   }
-  if (std::fclose(file) != 0) ThrowWriteError(path, errno != 0 ? errno : EIO);
-  return true;
+  if (std::fclose(file) != 0) return WriteError(path, errno != 0 ? errno : EIO);
+  return {};
 }
 
-bool WriteInputSection(const InputData& in, MessageSink& messages) {
-  if (!WriteFileBytes(in.SaveFileName, InputSectionText(in), false)) {
-    messages.ShowMessage(kFileCannotOpenMessage);
-    return false;
+Failure WriteFailureAs(const Failure& failure, const std::string& cannotOpen) {
+  if (failure.kind != FailureKind::CannotOpen) return failure;
+  return Failure{FailureKind::CannotOpen, cannotOpen};
+}
+
+Expected<void> WriteInputSection(const InputData& in) {
+  if (Expected<void> written = WriteFileBytes(in.SaveFileName, InputSectionText(in), false);
+      !written) {
+    return Unexpect(WriteFailureAs(written.error(), kFileCannotOpenMessage));
   }
-  return true;
+  return {};
 }
 
 }  // namespace meltsim

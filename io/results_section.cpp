@@ -55,16 +55,18 @@ std::string ResultsSectionText(const InputData& in, const SimState& s) {
   return t;
 }
 
-bool WriteResults(const InputData& in, const SimState& s, MessageSink& messages) {
+Expected<void> WriteResults(const InputData& in, const SimState& s) {
   // The section is appended to the file that the input section created; a
   // file that has gone meanwhile is not made anew.
   std::error_code ec;
-  const bool exists = std::filesystem::exists(in.SaveFileName, ec);
-  if (!exists || !WriteFileBytes(in.SaveFileName, ResultsSectionText(in, s), true)) {
-    messages.ShowMessage(kCannotWriteResultMessage);
-    return false;
+  if (!std::filesystem::exists(in.SaveFileName, ec)) {
+    return Fail(FailureKind::CannotOpen, kCannotWriteResultMessage);
   }
-  return true;
+  if (Expected<void> written = WriteFileBytes(in.SaveFileName, ResultsSectionText(in, s), true);
+      !written) {
+    return Unexpect(WriteFailureAs(written.error(), kCannotWriteResultMessage));
+  }
+  return {};
 }
 
 }  // namespace meltsim

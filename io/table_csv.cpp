@@ -22,14 +22,11 @@ std::string TableCsvText(const std::vector<ResultRow>& rows) {
   return text;
 }
 
-std::string WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows) {
-  const std::string failed = "Table file " + path + " can not be written";
-  try {
-    if (!WriteFileBytes(path, TableCsvText(rows), false)) return failed;
-  } catch (const FileWriteError&) {
-    return failed;
+Expected<void> WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows) {
+  if (Expected<void> written = WriteFileBytes(path, TableCsvText(rows), false); !written) {
+    return Fail(written.error().kind, "Table file " + path + " can not be written");
   }
-  return "";
+  return {};
 }
 
 }  // namespace meltsim

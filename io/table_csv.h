@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "io/result_file_reader.h"
+#include "model/expected.h"
 
 namespace meltsim {
 
@@ -14,7 +15,7 @@ namespace meltsim {
 // sign as "deg C"), one row per table row, LF line ends.
 std::string TableCsvText(const std::vector<ResultRow>& rows);
 
-// Writes TableCsvText to `path`; the message to show, or an empty text.
-std::string WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows);
+// Writes TableCsvText to `path`; fails with the message to show.
+Expected<void> WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows);
 
 }  // namespace meltsim

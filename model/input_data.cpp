@@ -111,16 +111,17 @@ bool Passes(double v, Rule rule) {
 
 }  // namespace
 
-std::optional<InputProblem> CheckInputs(const InputData& in) {
+Expected<void> CheckInputs(const InputData& in) {
   for (const Check& check : kChecks) {
     if (Passes(in.*check.member, check.rule)) continue;
     const auto field = std::find_if(kFields.begin(), kFields.end(),
                                     [&](const InputField& f) { return f.member == check.member; });
-    return InputProblem{static_cast<int>(field - kFields.begin()), check.message};
+    return Fail(FailureKind::BadValue, check.message, static_cast<int>(field - kFields.begin()));
   }
-  if (in.SaveFileName.empty())
-    return InputProblem{InputProblem::kSaveFileName, kSaveFileNameMessage};
-  return std::nullopt;
+  if (in.SaveFileName.empty()) {
+    return Fail(FailureKind::BadValue, kSaveFileNameMessage, kSaveFileNameField);
+  }
+  return {};
 }
 
 }  // namespace meltsim

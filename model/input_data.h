@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/expected.h"
+
 namespace meltsim {
 
 // Everything one run is given. Units are those of the window labels
@@ -53,17 +55,13 @@ using FieldTexts = std::array<std::string, kFieldCount>;
 // The default texts of the 31 fields.
 FieldTexts DefaultFieldTexts();
 
-// An input that is refused: which field, and the exact message shown.
-struct InputProblem {
-  static constexpr int kSaveFileName = -1;
-  int field = kSaveFileName;  // index into kFields, or kSaveFileName
-  std::string message;
-  friend bool operator==(const InputProblem&, const InputProblem&) = default;
-};
+// The field of the save file name in a refusal (Failure::field): the one
+// after the 31 numbers.
+constexpr int kSaveFileNameField = kFieldCount;
 
 // Runs the checks of a converted input set in their order, the save file
-// name last. Returns the first that fails, or nothing when the inputs may be
-// used.
-std::optional<InputProblem> CheckInputs(const InputData& in);
+// name last. A refusal is the first that fails: a BadValue failure with the
+// exact message and its field (kSaveFileNameField for the name).
+Expected<void> CheckInputs(const InputData& in);
 
 }  // namespace meltsim

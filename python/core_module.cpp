@@ -58,8 +58,8 @@ py::list FieldTable() {
 // The 31 value texts; InputError with the window's message.
 std::vector<std::string> DataFile(const std::string& path) {
   const DataFileResult file = ReadDataFile(path);
-  if (!file.ok) throw InputRefused(file.message, std::nullopt);
-  return std::vector<std::string>(file.values.begin(), file.values.end());
+  if (!file.has_value()) throw InputRefused(file.error().message, std::nullopt);
+  return std::vector<std::string>(file.value().begin(), file.value().end());
 }
 
 py::dict ContentsDict(const ResultFileContents& contents) {

@@ -79,8 +79,8 @@ NativeRun SimulateTexts(const std::vector<std::string>& texts, const std::string
   const SeriesMode mode = SeriesModeOf(series);
   NativeRun run;
   InputData in;
-  if (const std::optional<InputProblem> rejected = ReadAndCheck(fields, saveFileName, in)) {
-    throw InputRefused::Of(*rejected);
+  if (const Expected<void> checked = ReadAndCheck(fields, saveFileName, in); !checked) {
+    throw InputRefused::Of(checked.error());
   }
   RecordingMessageSink messages;  // the outcome keeps the notices and warnings
   run.outcome = SimulateInputs(in, messages, mode);

@@ -4,8 +4,9 @@ namespace py = pybind11;
 
 namespace meltsim::python {
 
-InputRefused InputRefused::Of(const InputProblem& problem) {
-  if (problem.field < 0) return InputRefused(problem.message, "SaveFileName");
+InputRefused InputRefused::Of(const Failure& problem) {
+  if (problem.field == kSaveFileNameField) return InputRefused(problem.message, "SaveFileName");
+  if (problem.field < 0 || problem.field >= kFieldCount) return InputRefused(problem.message, {});
   return InputRefused(problem.message, kFields[static_cast<std::size_t>(problem.field)].symbol);
 }
 

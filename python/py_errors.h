@@ -21,7 +21,7 @@ class InputRefused : public std::runtime_error {
   InputRefused(const std::string& message, std::optional<std::string> symbol)
       : std::runtime_error(message), symbol(std::move(symbol)) {}
   // The symbol of a refused field ("D", ..., "SaveFileName").
-  static InputRefused Of(const InputProblem& problem);
+  static InputRefused Of(const Failure& problem);
   std::optional<std::string> symbol;
 };
 

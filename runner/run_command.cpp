@@ -12,7 +12,7 @@ namespace meltsim {
 
 namespace {
 
-RunOutcome& Fail(RunOutcome& out, RunStatus status, const std::string& message) {
+RunOutcome& Refuse(RunOutcome& out, RunStatus status, const std::string& message) {
   out.status = status;
   out.message = message;
   return out;
@@ -38,7 +38,7 @@ bool Simulate(RunOutcome& out, MessageSink& messages) {
   try {
     RunSimulation(out.inputs, out.state, out.seriesMode);
   } catch (const CalculationError& e) {
-    Fail(out, RunStatus::CalculationFailed, MessageString(e.message));
+    Refuse(out, RunStatus::CalculationFailed, MessageString(e.message));
     out.failure = CalculationFailure{e.step, e.flight, e.kind};
     ok = false;
   }
@@ -82,28 +82,25 @@ RunOutcome RunCommand(const FieldTexts& texts, const std::string& saveFileName,
                       MessageSink& messages, SeriesMode mode) {
   RunOutcome out;
   out.seriesMode = mode;
-  if (std::optional<InputProblem> problem = ReadAndCheck(texts, saveFileName, out.inputs)) {
-    messages.ShowMessage(problem->message);
-    Fail(out, RunStatus::InputRejected, problem->message);
-    out.inputProblem = std::move(problem);
+  if (Expected<void> checked = ReadAndCheck(texts, saveFileName, out.inputs); !checked) {
+    messages.ShowMessage(checked.error().message);
+    Refuse(out, RunStatus::InputRejected, checked.error().message);
+    out.inputProblem = checked.error();
     return out;
   }
-  try {
-    // A result file that cannot be created has already been reported; there
-    // is nowhere to put the results, so the run ends here.
-    if (!WriteInputSection(out.inputs, messages)) {
-      return Fail(out, RunStatus::FileError, kFileCannotOpenMessage);
-    }
-    if (!Simulate(out, messages)) {
-      messages.ShowMessage(out.message);
-      return out;
-    }
-    if (!WriteResults(out.inputs, out.state, messages)) {
-      return Fail(out, RunStatus::FileError, kCannotWriteResultMessage);
-    }
-  } catch (const FileWriteError& e) {
-    messages.ShowMessage(e.what());
-    return Fail(out, RunStatus::FileError, e.what());
+  // A result file that cannot be created leaves nowhere to put the results:
+  // the run ends there.
+  if (const Expected<void> written = WriteInputSection(out.inputs); !written) {
+    messages.ShowMessage(written.error().message);
+    return Refuse(out, RunStatus::FileError, written.error().message);
+  }
+  if (!Simulate(out, messages)) {
+    messages.ShowMessage(out.message);
+    return out;
+  }
+  if (const Expected<void> written = WriteResults(out.inputs, out.state); !written) {
+    messages.ShowMessage(written.error().message);
+    return Refuse(out, RunStatus::FileError, written.error().message);
   }
   out.status = RunStatus::Done;
   return out;

@@ -39,9 +39,9 @@ struct RunAccounting {
 
 struct RunOutcome {
   RunStatus status = RunStatus::InputRejected;
-  std::string message;                       // the error shown, when status is not Done
-  std::optional<InputProblem> inputProblem;  // the refused input, when status is InputRejected
-  InputData inputs;                          // the converted inputs
+  std::string message;                  // the error shown, when status is not Done
+  std::optional<Failure> inputProblem;  // the refused input, when status is InputRejected
+  InputData inputs;                     // the converted inputs
   // The state the run left (valid when the simulation ran). After a failed
   // calculation NSTEP counts the rows recorded before the failure.
   SimState state;

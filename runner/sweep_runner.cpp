@@ -48,9 +48,9 @@ void FillRow(const RunOutcome& out, CaseRow& row) {
 // Read and check like GO, then the simulation; no file is touched.
 void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
   InputData in;
-  if (const std::optional<InputProblem> rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
+  if (const Expected<void> checked = ReadAndCheck(texts, kDefaultSaveFileName, in); !checked) {
     row.status = CaseStatus::InputError;
-    row.message = rejected->message;
+    row.message = checked.error().message;
     return;
   }
   RecordingMessageSink messages;

@@ -146,16 +146,16 @@ int SaveReport(const QString& pdf, const QString& dataFile) {
   if (!dataFile.isEmpty()) {
     const meltsim::DataFileResult data =
         meltsim::ReadDataFile(QFile::encodeName(dataFile).toStdString());
-    if (!data.ok) {
-      dialogs.ShowMessage(QString::fromStdString(data.message));
+    if (!data.has_value()) {
+      dialogs.ShowMessage(QString::fromStdString(data.error().message));
       return 1;
     }
     for (int k = 0; k < meltsim::kFieldCount; ++k) {
       auto* edit = window.findChild<QLineEdit*>(QString::fromLatin1(meltsim::kFields[k].editName));
-      if (edit->isEnabled()) edit->setText(QString::fromStdString(data.values[k]));
+      if (edit->isEnabled()) edit->setText(QString::fromStdString(data.value()[k]));
     }
-    const meltsim::Polymer polymer =
-        meltsim::PolymerOfFields(data.values, QFileInfo(dataFile).completeBaseName().toStdString());
+    const meltsim::Polymer polymer = meltsim::PolymerOfFields(
+        data.value(), QFileInfo(dataFile).completeBaseName().toStdString());
     if (!meltsim::HasDefaultValues(polymer)) window.SetPolymer(polymer);
   }
   QTemporaryDir scratch;

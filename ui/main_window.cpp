@@ -571,7 +571,7 @@ void TMF_Tad::BitBtn1Click() {
 
 void TMF_Tad::MarkField(int field) {
   markedField_ = field;
-  QLineEdit* edit = edits_[static_cast<std::size_t>(field)];
+  QLineEdit* edit = FieldEdit(field);
   edit->setStyleSheet(QString::fromLatin1(kMarkedStyle));
   edit->setProperty("marked", true);
   tabs_->setCurrentIndex(0);
@@ -589,9 +589,15 @@ void TMF_Tad::MarkField(int field) {
     scroll->ensureWidgetVisible(edit);
 }
 
+// The edit of a field of a refusal: one of the 31 numbers, or the save file name.
+QLineEdit* TMF_Tad::FieldEdit(int field) const {
+  if (field == kSaveFileNameField) return saveFileEdit_;
+  return edits_[static_cast<std::size_t>(field)];
+}
+
 void TMF_Tad::ClearMark() {
   if (markedField_ < 0) return;
-  QLineEdit* edit = edits_[static_cast<std::size_t>(markedField_)];
+  QLineEdit* edit = FieldEdit(markedField_);
   edit->setStyleSheet(QString());
   edit->setProperty("marked", false);
   markedField_ = -1;
@@ -622,7 +628,7 @@ void TMF_Tad::SetPolymer(const Polymer& polymer) {
 ViscosityUse TMF_Tad::CurrentViscosityUse() const {
   InputData in = DefaultInputData();
   InputData typed;
-  if (!ReadAndCheck(CurrentFieldTexts(), "viscosity", typed)) in = typed;
+  if (ReadAndCheck(CurrentFieldTexts(), "viscosity", typed)) in = typed;
   const std::optional<RunAccount>& last = results_->CurrentAccount();
   const bool sameRun = last && !last->inputOnlyFile;
   return ViscosityUseOf(in, sameRun ? &last->results : nullptr);
@@ -661,13 +667,13 @@ void TMF_Tad::InputDataBtnClick() {
   }
   const QString fullName = QFileInfo(*chosen).absoluteFilePath();
   const DataFileResult data = ReadDataFile(QFile::encodeName(fullName).toStdString());
-  if (!data.ok) {
-    ShowMessage(QString::fromStdString(data.message));
+  if (!data.has_value()) {
+    ShowMessage(QString::fromStdString(data.error().message));
     return;
   }
-  FillFieldsFromData(data.values);
+  FillFieldsFromData(data.value());
   // The polymer lines stay with the polymer: say which ones the file would change.
-  const std::vector<int> leftAlone = PolymerLinesDiffering(data.values, CurrentFieldTexts());
+  const std::vector<int> leftAlone = PolymerLinesDiffering(data.value(), CurrentFieldTexts());
   if (leftAlone.empty()) {
     noticeLabel_->hide();
     return;
@@ -680,9 +686,8 @@ void TMF_Tad::InputDataBtnClick() {
 
 void TMF_Tad::SaveDataBtnClick() {
   const FieldTexts texts = CurrentFieldTexts();
-  const DataFileBytes data = DataFileText(texts);
-  if (!data.ok) {
-    ShowMessage(QString::fromStdString(data.message));
+  if (const Expected<std::string> bytes = DataFileText(texts); !bytes) {
+    ShowMessage(QString::fromStdString(bytes.error().message));
     return;
   }
   const std::optional<QString> chosen = dialogs_->ChooseSaveFile(
@@ -693,8 +698,8 @@ void TMF_Tad::SaveDataBtnClick() {
       !dialogs_->AskQuestion(QStringLiteral("%1 already exists.\nDo you want to replace it?")
                                  .arg(QFileInfo(path).fileName())))
     return;
-  const std::string error = WriteDataFile(QFile::encodeName(path).toStdString(), texts);
-  if (!error.empty()) ShowMessage(QString::fromLocal8Bit(error.c_str()));
+  const Expected<void> written = WriteDataFile(QFile::encodeName(path).toStdString(), texts);
+  if (!written) ShowMessage(QString::fromLocal8Bit(written.error().message.c_str()));
   RefreshFileList();
 }
 

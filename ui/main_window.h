@@ -92,6 +92,7 @@ class TMF_Tad : public QWidget {
   void BuildButtons();
   void MarkField(int field);
   void ClearMark();
+  QLineEdit* FieldEdit(int field) const;
   void ShowPolymerName();
   void SetTabOrder();
   void ShowDirectoryInTree();

@@ -130,10 +130,10 @@ bool PolymerDialog::LoadFile(const QString& path) {
 }
 
 bool PolymerDialog::SaveFile(const QString& path) {
-  const std::string error =
+  const Expected<void> written =
       WritePolymerFile(QFile::encodeName(path).toStdString(), CurrentPolymer());
-  if (!error.empty()) {
-    dialogs_.ShowMessage(QString::fromStdString(error));
+  if (!written) {
+    dialogs_.ShowMessage(QString::fromStdString(written.error().message));
     return false;
   }
   return true;

@@ -349,9 +349,9 @@ void ResultsView::SaveTable() {
   const std::optional<QString> path = ChooseNewFile(
       QStringLiteral("Save Table"), QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"));
   if (!path) return;
-  const std::string error =
+  const Expected<void> written =
       WriteTableCsv(QFile::encodeName(*path).toStdString(), current_->contents.rows);
-  if (!error.empty()) dialogs_.ShowMessage(QString::fromLocal8Bit(error.c_str()));
+  if (!written) dialogs_.ShowMessage(QString::fromLocal8Bit(written.error().message.c_str()));
   emit filesChanged();
 }
 

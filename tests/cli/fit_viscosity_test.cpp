@@ -106,16 +106,16 @@ TEST_F(FitViscosityCliTest, PrintsTheFitAndWritesItIntoADataFile) {
   const std::string bytes = ReadFile(Path("polymer.txt"));
   EXPECT_EQ(LinesOf(bytes).size(), 31u);
   const DataFileResult back = ReadDataFile(Path("polymer.txt"));
-  ASSERT_TRUE(back.ok) << back.message;
+  ASSERT_TRUE(back.has_value()) << back.error().message;
   const FieldTexts defaults = DefaultFieldTexts();
   for (int i = 0; i < kFieldCount; ++i) {
     if (i >= 14 && i <= 19) continue;
-    EXPECT_EQ(back.values[i], defaults[i]) << "line " << i + 1;
+    EXPECT_EQ(back.value()[i], defaults[i]) << "line " << i + 1;
   }
   for (std::size_t k = 0; k < 6; ++k) {
     EXPECT_EQ(FieldIndex(symbols[k]), static_cast<int>(14 + k));  // line 15 + k
-    const std::optional<double> value = ConvertNumber(back.values[14 + k]);
-    ASSERT_TRUE(value.has_value()) << back.values[14 + k];
+    const std::optional<double> value = ConvertNumber(back.value()[14 + k]);
+    ASSERT_TRUE(value.has_value()) << back.value()[14 + k];
     EXPECT_EQ(*value, fit.A[k]) << symbols[k];  // 17 digits identify a double
   }
 }
@@ -125,7 +125,7 @@ TEST_F(FitViscosityCliTest, TakesTheOtherLinesFromADataFileAndWarnsOfItsTemperat
   texts[FieldIndex("RPM")] = "60.0";
   texts[FieldIndex("C0")] = "320.0";  // beyond the measured 300 C
   texts[FieldIndex("TM")] = "250.0";
-  ASSERT_EQ(WriteDataFile(Path("mine.txt"), texts), "");
+  ASSERT_TRUE(WriteDataFile(Path("mine.txt"), texts).has_value());
   const std::string csv = File("m.csv", test::CsvOf(ExactGrid()));
   const CliResult r = Cli({"fit-viscosity", csv, "--from", Path("mine.txt"), "-o", Path("p.txt")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -133,10 +133,10 @@ TEST_F(FitViscosityCliTest, TakesTheOtherLinesFromADataFileAndWarnsOfItsTemperat
             "warning: The fit extrapolates to 320 C; the data reach 300 C (the run's TM = 250, "
             "C0 = 320)\n");
   const DataFileResult back = ReadDataFile(Path("p.txt"));
-  ASSERT_TRUE(back.ok) << back.message;
-  EXPECT_EQ(back.values[FieldIndex("RPM")], "60.0");
-  EXPECT_EQ(back.values[FieldIndex("TM")], "250.0");
-  EXPECT_EQ(*ConvertNumber(back.values[FieldIndex("A0")]), FitViscosity(ExactGrid()).A[0]);
+  ASSERT_TRUE(back.has_value()) << back.error().message;
+  EXPECT_EQ(back.value()[FieldIndex("RPM")], "60.0");
+  EXPECT_EQ(back.value()[FieldIndex("TM")], "250.0");
+  EXPECT_EQ(*ConvertNumber(back.value()[FieldIndex("A0")]), FitViscosity(ExactGrid()).A[0]);
 }
 
 TEST_F(FitViscosityCliTest, ReportsPascalSecondsAndTheFitsWarnings) {

@@ -77,9 +77,11 @@ void CheckReadInPieces(std::string_view bytes) {
   const DataFileResult fromFile = ReadDataFile(path);
   std::remove(path.c_str());
   const DataFileResult fromMemory = ParseDataFile(file, path);
-  FUZZ_CHECK(fromFile.ok == fromMemory.ok && fromFile.message == fromMemory.message,
-             "read from the file: " + fromFile.message);
-  FUZZ_CHECK(fromFile.values == fromMemory.values, "values read in pieces differ");
+  const auto message = [](const DataFileResult& r) { return r ? "" : r.error().message; };
+  FUZZ_CHECK(
+      fromFile.has_value() == fromMemory.has_value() && message(fromFile) == message(fromMemory),
+      "read from the file: " + message(fromFile));
+  FUZZ_CHECK(!fromFile || fromFile.value() == fromMemory.value(), "values read in pieces differ");
 }
 
 }  // namespace
@@ -92,24 +94,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const DataFileResult read = ParseDataFile(bytes, "fuzz.txt");
   const PlainRead plain = ReadPlainly(bytes);
   CheckReadInPieces(bytes);
-  FUZZ_CHECK(read.ok == plain.ok, "taken by one reading only");
-  if (!read.ok) {
-    FUZZ_CHECK(read.message == "\"fuzz.txt\" is not a correct data file!", read.message);
+  FUZZ_CHECK(read.has_value() == plain.ok, "taken by one reading only");
+  if (!read.has_value()) {
+    FUZZ_CHECK(read.error().message == "\"fuzz.txt\" is not a correct data file!",
+               read.error().message);
     return 0;
   }
   for (int k = 0; k < kFieldCount; ++k) {
-    FUZZ_CHECK(read.values[k] == plain.values[k], "line " + std::to_string(k + 1) + ": " +
-                                                      Shown(read.values[k]) + " against " +
-                                                      Shown(plain.values[k]));
+    FUZZ_CHECK(read.value()[k] == plain.values[k], "line " + std::to_string(k + 1) + ": " +
+                                                       Shown(read.value()[k]) + " against " +
+                                                       Shown(plain.values[k]));
   }
 
-  const DataFileBytes written = DataFileText(read.values);
-  FUZZ_CHECK(written.ok, written.message);
-  const DataFileResult again = ParseDataFile(written.bytes, "fuzz.txt");
-  FUZZ_CHECK(again.ok && again.values == read.values, "written back, read otherwise");
+  const Expected<std::string> written = DataFileText(read.value());
+  FUZZ_CHECK(written.has_value(), written.error().message);
+  const DataFileResult again = ParseDataFile(*written, "fuzz.txt");
+  FUZZ_CHECK(again.has_value() && again.value() == read.value(), "written back, read otherwise");
 
   InputData inputs;
-  const std::optional<InputProblem> refused = ReadAndCheck(read.values, "fuzz-result.txt", inputs);
-  FUZZ_CHECK(!refused || !refused->message.empty(), "a refusal without a message");
+  const Expected<void> checked = ReadAndCheck(read.value(), "fuzz-result.txt", inputs);
+  FUZZ_CHECK(checked || !checked.error().message.empty(), "a refusal without a message");
   return 0;
 }

@@ -23,10 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (read.fromDataFile) {
     const DataFileResult file = ParseDataFile(bytes, "fuzz");
-    FUZZ_CHECK(file.ok, "a polymer from a file that is no data file");
+    FUZZ_CHECK(file.has_value(), "a polymer from a file that is no data file");
     FUZZ_CHECK(read.polymer.name == "fuzz.polymer", Shown(read.polymer.name));
     for (int k = 0; k < kPolymerFieldCount; ++k) {
-      FUZZ_CHECK(read.polymer.texts[k] == file.values[kPolymerFirstField + k],
+      FUZZ_CHECK(read.polymer.texts[k] == file.value()[kPolymerFirstField + k],
                  "polymer value " + std::to_string(k));
     }
   }

@@ -32,7 +32,7 @@ constexpr std::size_t kKeptValueBytes = 4096;
 // first 31 needs an "=", the value follows it without leading blanks and
 // ends at the next blank.
 DataFileResult ReferenceRules(std::string_view bytes, const std::string& fileName) {
-  DataFileResult expected;
+  FieldTexts expected;
   std::size_t lineStart = 0;
   for (int k = 0; k < kFieldCount; ++k) {
     std::string_view text;
@@ -45,19 +45,15 @@ DataFileResult ReferenceRules(std::string_view bytes, const std::string& fileNam
     }
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-      expected.ok = false;
-      expected.message = "\"" + fileName + "\" is not a correct data file!";
-      expected.values = {};
-      return expected;
+      return Fail(FailureKind::WrongFormat, "\"" + fileName + "\" is not a correct data file!");
     }
     std::string_view value = text.substr(equals + 1);
     while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
     value = value.substr(0, value.find(' '));
-    expected.values[k] = value.size() <= kKeptValueBytes
-                             ? std::string(value)
-                             : std::string(value.substr(0, kKeptValueBytes)) + "...";
+    expected[k] = value.size() <= kKeptValueBytes
+                      ? std::string(value)
+                      : std::string(value.substr(0, kKeptValueBytes)) + "...";
   }
-  expected.ok = true;
   return expected;
 }
 
@@ -74,17 +70,19 @@ std::string Printable(std::string_view text) {
 
 // Same answer, same message, same values; false after reporting otherwise.
 bool SameAnswer(const DataFileResult& got, const DataFileResult& expected, std::string_view bytes) {
-  if (got.ok != expected.ok || got.message != expected.message) {
-    ADD_FAILURE() << "file \"" << Printable(bytes) << "\": ok " << got.ok << " \"" << got.message
-                  << "\", expected ok " << expected.ok << " \"" << expected.message << '"';
+  const auto message = [](const DataFileResult& r) { return r ? "" : r.error().message; };
+  if (got.has_value() != expected.has_value() || message(got) != message(expected)) {
+    ADD_FAILURE() << "file \"" << Printable(bytes) << "\": ok " << got.has_value() << " \""
+                  << message(got) << "\", expected ok " << expected.has_value() << " \""
+                  << message(expected) << '"';
     return false;
   }
-  if (!got.ok) return true;
+  if (!got.has_value()) return true;
   for (int k = 0; k < kFieldCount; ++k) {
-    if (got.values[k] != expected.values[k]) {
+    if (got.value()[k] != expected.value()[k]) {
       ADD_FAILURE() << "file \"" << Printable(bytes) << "\": value " << k + 1 << " \""
-                    << Printable(got.values[k]) << "\", expected \""
-                    << Printable(expected.values[k]) << '"';
+                    << Printable(got.value()[k]) << "\", expected \""
+                    << Printable(expected.value()[k]) << '"';
       return false;
     }
   }
@@ -190,19 +188,19 @@ TEST(DataFileReference, AppliesTheRulesAsWritten) {
   for (int k = 1; k <= kFieldCount; ++k)
     good += "L" + std::to_string(k) + " =  " + std::to_string(k) + " cm\r\n";
   DataFileResult r = ReferenceRules(good, "f.txt");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.values[0], "1");
-  EXPECT_EQ(r.values[30], "31");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r.value()[0], "1");
+  EXPECT_EQ(r.value()[30], "31");
   r = ReferenceRules("X=1.5=2\r\n", "f.txt");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "\"f.txt\" is not a correct data file!");
+  EXPECT_FALSE(r.has_value());
+  EXPECT_EQ(r.error().message, "\"f.txt\" is not a correct data file!");
   std::string thirtyOne;
   for (int k = 0; k < kFieldCount; ++k) thirtyOne += "a= b c\n";
-  EXPECT_TRUE(ReferenceRules(thirtyOne, "f").ok);
-  EXPECT_EQ(ReferenceRules(thirtyOne, "f").values[5], "b");
+  EXPECT_TRUE(ReferenceRules(thirtyOne, "f").has_value());
+  EXPECT_EQ(ReferenceRules(thirtyOne, "f").value()[5], "b");
   thirtyOne.pop_back();  // the last line needs no line end
-  EXPECT_TRUE(ReferenceRules(thirtyOne, "f").ok);
-  EXPECT_FALSE(ReferenceRules(thirtyOne.substr(0, thirtyOne.size() - 6), "f").ok);
+  EXPECT_TRUE(ReferenceRules(thirtyOne, "f").has_value());
+  EXPECT_FALSE(ReferenceRules(thirtyOne.substr(0, thirtyOne.size() - 6), "f").has_value());
 }
 
 TEST(DataFileRules, GeneratedBytesGetTheAnswerOfTheRules) {
@@ -214,7 +212,7 @@ TEST(DataFileRules, GeneratedBytesGetTheAnswerOfTheRules) {
     const std::string bytes = n % 5 == 0 ? generate.AnyBytes() : generate.Lined();
     const DataFileResult got = ParseDataFile(bytes, "gen.txt");
     if (!SameAnswer(got, ReferenceRules(bytes, "gen.txt"), bytes)) ++failures;
-    if (got.ok) ++accepted;
+    if (got.has_value()) ++accepted;
   }
   EXPECT_EQ(failures, 0);
   // Both answers must be common, or the comparison proves little.
@@ -243,26 +241,27 @@ TEST_F(DataFileProperty, EveryFileOfOneByteOrOfMissingLinesIsRefused) {
     const std::string bytes(1, static_cast<char>(b));
     const std::string path = Write("one.txt", bytes);
     const DataFileResult r = ReadDataFile(path);
-    EXPECT_FALSE(r.ok) << "byte " << b;
-    EXPECT_EQ(r.message, "\"" + path + "\" is not a correct data file!") << "byte " << b;
+    EXPECT_FALSE(r.has_value()) << "byte " << b;
+    EXPECT_EQ(r.error().message, "\"" + path + "\" is not a correct data file!") << "byte " << b;
   }
   std::string lines;
   for (int k = 0; k < kFieldCount; ++k) {
     const std::string path = Write("short.txt", lines);
     const DataFileResult r = ReadDataFile(path);
-    EXPECT_FALSE(r.ok) << k << " lines";
-    EXPECT_EQ(r.message, "\"" + path + "\" is not a correct data file!") << k << " lines";
+    EXPECT_FALSE(r.has_value()) << k << " lines";
+    EXPECT_EQ(r.error().message, "\"" + path + "\" is not a correct data file!") << k << " lines";
     lines += "Value = " + std::to_string(k) + "\r\n";
   }
-  EXPECT_TRUE(ReadDataFile(Write("full.txt", lines)).ok);
+  EXPECT_TRUE(ReadDataFile(Write("full.txt", lines)).has_value());
 }
 
 TEST_F(DataFileProperty, ThingsThatAreNoFileCannotBeOpened) {
-  EXPECT_EQ(ReadDataFile(dir_.string()).message, "Data file can not open!");
-  EXPECT_EQ(ReadDataFile((dir_ / "").string()).message, "Data file can not open!");
-  EXPECT_EQ(ReadDataFile((dir_ / "none" / "x.txt").string()).message, "Data file can not open!");
-  EXPECT_EQ(ReadDataFile("").message, "Data file can not open!");
-  EXPECT_FALSE(ReadDataFile(dir_.string()).ok);
+  EXPECT_EQ(ReadDataFile(dir_.string()).error().message, "Data file can not open!");
+  EXPECT_EQ(ReadDataFile((dir_ / "").string()).error().message, "Data file can not open!");
+  EXPECT_EQ(ReadDataFile((dir_ / "none" / "x.txt").string()).error().message,
+            "Data file can not open!");
+  EXPECT_EQ(ReadDataFile("").error().message, "Data file can not open!");
+  EXPECT_FALSE(ReadDataFile(dir_.string()).has_value());
 }
 
 long MaxResidentKilobytes() {
@@ -296,12 +295,12 @@ TEST_F(DataFileProperty, AHundredMegabyteLineIsReadInBoundedMemory) {
   const DataFileResult r = ReadDataFile(path);
   const long grownKilobytes = MaxResidentKilobytes() - before;
 
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.values[0], "1" + std::string(kKeptValueBytes - 1, '4') + "...");
-  EXPECT_EQ(ConvertNumber(r.values[0]), std::nullopt);  // a cut value never converts
-  EXPECT_EQ(r.values[1], "8.5");
-  EXPECT_EQ(r.values[2], "3.25");
-  EXPECT_EQ(r.values[30], "31.25");
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_EQ(r.value()[0], "1" + std::string(kKeptValueBytes - 1, '4') + "...");
+  EXPECT_EQ(ConvertNumber(r.value()[0]), std::nullopt);  // a cut value never converts
+  EXPECT_EQ(r.value()[1], "8.5");
+  EXPECT_EQ(r.value()[2], "3.25");
+  EXPECT_EQ(r.value()[30], "31.25");
   // The file is 200 MB; the reader holds one buffer and 31 short values.
   EXPECT_LT(grownKilobytes, 16 * 1024)
       << "the reader's peak memory grew by " << grownKilobytes << " KiB";

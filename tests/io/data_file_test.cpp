@@ -43,8 +43,8 @@ std::string NotCorrect(const std::string& name) {
 TEST(DataFileParse, TakesTheWordAfterTheFirstEqualsSignOfEachLine) {
   for (const char* eol : {"\r\n", "\n"}) {
     const DataFileResult r = ParseDataFile(Join(GoodLines(), eol), "d.txt");
-    ASSERT_TRUE(r.ok) << r.message;
-    for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(r.values[k], std::to_string(k + 1) + ".5");
+    ASSERT_TRUE(r.has_value()) << r.error().message;
+    for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(r.value()[k], std::to_string(k + 1) + ".5");
   }
 }
 
@@ -70,9 +70,9 @@ TEST(DataFileParse, ValueRules) {
     std::vector<std::string> lines = GoodLines();
     lines[0] = c.line;
     const DataFileResult r = ParseDataFile(Join(lines), "d.txt");
-    ASSERT_TRUE(r.ok) << c.line;
-    EXPECT_EQ(r.values[0], c.value) << c.line;
-    EXPECT_EQ(r.values[1], "2.5");
+    ASSERT_TRUE(r.has_value()) << c.line;
+    EXPECT_EQ(r.value()[0], c.value) << c.line;
+    EXPECT_EQ(r.value()[1], "2.5");
   }
 }
 
@@ -82,23 +82,23 @@ TEST(DataFileParse, ALineWithoutEqualsSignRefusesTheWholeFile) {
     std::vector<std::string> lines = GoodLines();
     lines[k] = "Value without sign 1.5";
     const DataFileResult r = ParseDataFile(Join(lines), "/home/u/My Data.txt");
-    EXPECT_FALSE(r.ok) << "line " << k + 1;
-    EXPECT_EQ(r.message, NotCorrect("/home/u/My Data.txt"));
+    EXPECT_FALSE(r.has_value()) << "line " << k + 1;
+    EXPECT_EQ(r.error().message, NotCorrect("/home/u/My Data.txt"));
   }
 }
 
 TEST(DataFileParse, MissingLinesReadAsEmpty) {
   std::vector<std::string> lines = GoodLines();
   lines.pop_back();
-  EXPECT_FALSE(ParseDataFile(Join(lines), "d.txt").ok);  // 30 lines
-  EXPECT_FALSE(ParseDataFile("", "d.txt").ok);
-  EXPECT_EQ(ParseDataFile("=", "one.txt").message, NotCorrect("one.txt"));
+  EXPECT_FALSE(ParseDataFile(Join(lines), "d.txt").has_value());  // 30 lines
+  EXPECT_FALSE(ParseDataFile("", "d.txt").has_value());
+  EXPECT_EQ(ParseDataFile("=", "one.txt").error().message, NotCorrect("one.txt"));
 
   // The 31st line needs no line end of its own.
   const std::string full = Join(GoodLines(), "\n");
   const DataFileResult r = ParseDataFile(full.substr(0, full.size() - 1), "d.txt");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.values[30], "31.5");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r.value()[30], "31.5");
 }
 
 TEST(DataFileParse, LinesAfterThe31stAreNeverLookedAt) {
@@ -107,21 +107,21 @@ TEST(DataFileParse, LinesAfterThe31stAreNeverLookedAt) {
   lines.push_back("");
   lines.push_back(std::string(100000, 'x'));
   const DataFileResult r = ParseDataFile(Join(lines), "d.txt");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.values[30], "31.5");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r.value()[30], "31.5");
 }
 
 TEST(DataFileParse, ALoneCarriageReturnEndsTheTextButNotTheLine) {
   std::vector<std::string> lines = GoodLines();
   lines[0] = "A=1\rB=2";
   DataFileResult r = ParseDataFile(Join(lines, "\n"), "d.txt");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.values[0], "1");
-  EXPECT_EQ(r.values[1], "2.5");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r.value()[0], "1");
+  EXPECT_EQ(r.value()[1], "2.5");
 
   lines[0] = "A\r=1";  // the "=" is past the end of the line's text
   r = ParseDataFile(Join(lines, "\n"), "d.txt");
-  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.has_value());
 }
 
 TEST(DataFileParse, AResultFileIsADataFileWithoutItsSeparatorLines) {
@@ -130,7 +130,7 @@ TEST(DataFileParse, AResultFileIsADataFileWithoutItsSeparatorLines) {
   in.SBAP = 0.5;
   const std::string section = InputSectionText(in);
   const std::string tail = " [RESULTS]\r\n FLIGHT DEPTH\r\n";
-  EXPECT_EQ(ParseDataFile(section + tail, "C:\\runs\\result.txt").message,
+  EXPECT_EQ(ParseDataFile(section + tail, "C:\\runs\\result.txt").error().message,
             NotCorrect("C:\\runs\\result.txt"));
 
   // Delete line 29 (empty) and line 30 (the group line).
@@ -139,13 +139,13 @@ TEST(DataFileParse, AResultFileIsADataFileWithoutItsSeparatorLines) {
   ASSERT_NE(at, std::string::npos);
   const std::string edited = section.substr(0, at + 2) + section.substr(at + marker.size()) + tail;
   const DataFileResult r = ParseDataFile(edited, "result.txt");
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.values[0], "20.0");
-  EXPECT_EQ(r.values[14], "7.442000");
-  EXPECT_EQ(r.values[28], "0.500");
-  EXPECT_EQ(r.values[30], "0.000350");
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_EQ(r.value()[0], "20.0");
+  EXPECT_EQ(r.value()[14], "7.442000");
+  EXPECT_EQ(r.value()[28], "0.500");
+  EXPECT_EQ(r.value()[30], "0.000350");
   for (int k = 0; k < kFieldCount; ++k) {
-    EXPECT_EQ(ConvertNumber(r.values[k]), in.*kFields[k].member) << kFields[k].symbol;
+    EXPECT_EQ(ConvertNumber(r.value()[k]), in.*kFields[k].member) << kFields[k].symbol;
   }
 }
 
@@ -155,18 +155,18 @@ TEST(DataFileParse, OverlongValuesNeverConvertToAnotherNumber) {
   const std::string longest = "1." + std::string(4094, '0');
   lines[0] = "X = " + longest + " cm";
   DataFileResult r = ParseDataFile(Join(lines), "d.txt");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.values[0], longest);
-  EXPECT_EQ(ConvertNumber(r.values[0]), 1.0);
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r.value()[0], longest);
+  EXPECT_EQ(ConvertNumber(r.value()[0]), 1.0);
 
   for (const std::string& value :
        {longest + "0", "1" + std::string(5000, '0') + "e-4990", std::string(6000, '9')}) {
     lines[0] = "X = " + value + " cm";
     r = ParseDataFile(Join(lines), "d.txt");
-    ASSERT_TRUE(r.ok);
-    EXPECT_LE(r.values[0].size(), 4100u);
-    EXPECT_EQ(ConvertNumber(r.values[0]), std::nullopt);
-    EXPECT_EQ(r.values[1], "2.5");
+    ASSERT_TRUE(r.has_value());
+    EXPECT_LE(r.value()[0].size(), 4100u);
+    EXPECT_EQ(ConvertNumber(r.value()[0]), std::nullopt);
+    EXPECT_EQ(r.value()[1], "2.5");
   }
 }
 
@@ -197,22 +197,23 @@ TEST_F(DataFileRead, ReadsAFileLikeItsBytes) {
   lines[20] = "Density of Solid = 9.9";
   const std::string path = Write("in.txt", Join(lines));
   const DataFileResult r = ReadDataFile(path);
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.values[20], "9.9");
-  EXPECT_EQ(r.values[30], "31.5");
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_EQ(r.value()[20], "9.9");
+  EXPECT_EQ(r.value()[30], "31.5");
 }
 
 TEST_F(DataFileRead, FilesThatCannotBeReadAreReportedAsSuch) {
-  EXPECT_EQ(ReadDataFile((dir_ / "missing.txt").string()).message, "Data file can not open!");
-  EXPECT_EQ(ReadDataFile(dir_.string()).message, "Data file can not open!");
-  EXPECT_FALSE(ReadDataFile(dir_.string()).ok);
+  EXPECT_EQ(ReadDataFile((dir_ / "missing.txt").string()).error().message,
+            "Data file can not open!");
+  EXPECT_EQ(ReadDataFile(dir_.string()).error().message, "Data file can not open!");
+  EXPECT_FALSE(ReadDataFile(dir_.string()).has_value());
 }
 
 TEST_F(DataFileRead, AFileOfOneByteIsNotADataFile) {
   const std::string path = Write("one.txt", "=");
   const DataFileResult r = ReadDataFile(path);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, NotCorrect(path));
+  EXPECT_FALSE(r.has_value());
+  EXPECT_EQ(r.error().message, NotCorrect(path));
 }
 
 TEST_F(DataFileRead, AHugeLineIsStreamedNotLoaded) {
@@ -223,19 +224,19 @@ TEST_F(DataFileRead, AHugeLineIsStreamedNotLoaded) {
   lines[1] = "X=1" + std::string(20'000'000, '0');
   const std::string path = Write("big.txt", Join(lines));
   const DataFileResult r = ReadDataFile(path);
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.values[0], "4.25");
-  EXPECT_LE(r.values[1].size(), 4100u);
-  EXPECT_EQ(ConvertNumber(r.values[1]), std::nullopt);
-  EXPECT_EQ(r.values[2], "3.5");
-  EXPECT_EQ(r.values[30], "31.5");
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_EQ(r.value()[0], "4.25");
+  EXPECT_LE(r.value()[1].size(), 4100u);
+  EXPECT_EQ(ConvertNumber(r.value()[1]), std::nullopt);
+  EXPECT_EQ(r.value()[2], "3.5");
+  EXPECT_EQ(r.value()[30], "31.5");
 }
 
 TEST_F(DataFileRead, AnEndlessDeviceEndsTheReadingInBoundedTime) {
   if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
   const DataFileResult r = ReadDataFile("/dev/zero");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, NotCorrect("/dev/zero"));
+  EXPECT_FALSE(r.has_value());
+  EXPECT_EQ(r.error().message, NotCorrect("/dev/zero"));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 
 TEST(InputDefaults, DefaultTextsPassEveryCheck) {
   InputData in;
-  EXPECT_EQ(ReadAndCheck(DefaultFieldTexts(), kDefaultSaveFileName, in), std::nullopt);
+  EXPECT_TRUE(ReadAndCheck(DefaultFieldTexts(), kDefaultSaveFileName, in).has_value());
   EXPECT_EQ(in.D, 15.0);
   EXPECT_EQ(in.A22, -0.00012377);
   EXPECT_EQ(in.KS, 0.00035);
@@ -114,9 +114,9 @@ FieldTexts WithText(FieldTexts texts, const char* symbol, const char* text) {
   return texts;
 }
 
-std::optional<std::string> MessageOf(const std::optional<InputProblem>& problem) {
-  if (!problem) return std::nullopt;
-  return problem->message;
+std::optional<std::string> MessageOf(const Expected<void>& checked) {
+  if (checked) return std::nullopt;
+  return checked.error().message;
 }
 
 std::optional<std::string> Check(const FieldTexts& texts, const std::string& name = "r.txt") {
@@ -127,8 +127,8 @@ std::optional<std::string> Check(const FieldTexts& texts, const std::string& nam
 // The field a refusal names, or -2 when nothing is refused.
 int FieldOf(const FieldTexts& texts, const std::string& name = "r.txt") {
   InputData in;
-  const std::optional<InputProblem> problem = ReadAndCheck(texts, name, in);
-  return problem ? problem->field : -2;
+  const Expected<void> checked = ReadAndCheck(texts, name, in);
+  return checked ? -2 : checked.error().field;
 }
 
 TEST(InputChecks, EveryMessageIsReachedInItsOrder) {
@@ -170,7 +170,7 @@ TEST(InputChecks, EveryMessageIsReachedInItsOrder) {
     texts[FieldIndex(symbol)] = defaults[FieldIndex(symbol)];
   }
   EXPECT_EQ(Check(texts, name), "Save File Name is not correct");
-  EXPECT_EQ(FieldOf(texts, name), InputProblem::kSaveFileName);
+  EXPECT_EQ(FieldOf(texts, name), kSaveFileNameField);
   name = "out.txt";
   EXPECT_EQ(Check(texts, name), std::nullopt);
 }
@@ -240,9 +240,11 @@ TEST(InputChecks, ConversionStopsAtTheFirstFailureMemberByMember) {
   FieldTexts t = DefaultFieldTexts();
   t[FieldIndex("H1")] = "1,4";
   t[FieldIndex("KS")] = "nonsense";
-  const std::optional<InputProblem> notANumber = ReadAndCheck(t, "new.txt", in);
+  const Expected<void> notANumber = ReadAndCheck(t, "new.txt", in);
   EXPECT_EQ(MessageOf(notANumber), "Input value is not correct!");
-  EXPECT_EQ(notANumber.value_or(InputProblem{}).field, FieldIndex("H1"));  // the first of two
+  ASSERT_FALSE(notANumber.has_value());
+  EXPECT_EQ(notANumber.error().field, FieldIndex("H1"));  // the first of two
+  EXPECT_EQ(notANumber.error().kind, FailureKind::BadValue);
   EXPECT_EQ(in.D, 15.0);  // before the failing field: new
   EXPECT_EQ(in.NDELAY, 5.0);
   EXPECT_EQ(in.H1, -7);  // the failing field and after it: untouched

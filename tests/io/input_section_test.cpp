@@ -155,30 +155,28 @@ TEST_F(ResultFileWrite, AnExistingFileIsReplaced) {
   in.SaveFileName = (dir_ / "result.txt").string();
   std::ofstream(in.SaveFileName, std::ios::binary) << std::string(20000, 'x');
 
-  RecordingMessageSink messages;
-  EXPECT_TRUE(WriteInputSection(in, messages));
-  EXPECT_TRUE(messages.messages.empty());
+  const Expected<void> written = WriteInputSection(in);
+  EXPECT_TRUE(written.has_value()) << written.error().message;
   EXPECT_EQ(Read(in.SaveFileName), InputSectionText(in));
 }
 
-TEST_F(ResultFileWrite, AFileThatCannotBeCreatedIsReportedOnce) {
+TEST_F(ResultFileWrite, AFileThatCannotBeCreatedFailsWithTheWindowsWords) {
   InputData in = DefaultInputData();
-  RecordingMessageSink messages;
   for (const fs::path& path : {dir_ / "no such dir" / "result.txt", dir_}) {
     in.SaveFileName = path.string();
-    EXPECT_FALSE(WriteInputSection(in, messages));
+    const Expected<void> written = WriteInputSection(in);
+    ASSERT_FALSE(written.has_value()) << path;
+    EXPECT_EQ(written.error(), (Failure{FailureKind::CannotOpen, "File can not open!"})) << path;
   }
-  EXPECT_EQ(messages.messages,
-            (std::vector<std::string>{"File can not open!", "File can not open!"}));
   EXPECT_FALSE(fs::exists(dir_ / "no such dir"));
 }
 
 TEST_F(ResultFileWrite, AppendingAddsToTheEnd) {
   const std::string path = (dir_ / "r.txt").string();
-  ASSERT_TRUE(WriteFileBytes(path, "one\r\n", false));
-  ASSERT_TRUE(WriteFileBytes(path, "two\r\n", true));
+  ASSERT_TRUE(WriteFileBytes(path, "one\r\n", false).has_value());
+  ASSERT_TRUE(WriteFileBytes(path, "two\r\n", true).has_value());
   EXPECT_EQ(Read(path), "one\r\ntwo\r\n");
-  ASSERT_TRUE(WriteFileBytes(path, "three", false));
+  ASSERT_TRUE(WriteFileBytes(path, "three", false).has_value());
   EXPECT_EQ(Read(path), "three");
 }
 
@@ -186,16 +184,15 @@ TEST_F(ResultFileWrite, AFullDiskIsAWriteErrorNamingFileAndCause) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   InputData in = DefaultInputData();
   in.SaveFileName = "/dev/full";
-  RecordingMessageSink messages;
-  try {
-    WriteInputSection(in, messages);
-    FAIL() << "no error on a full disk";
-  } catch (const FileWriteError& e) {
-    EXPECT_STREQ(e.what(), "Can not write result file /dev/full: No space left on device");
-  }
-  EXPECT_TRUE(messages.messages.empty());
+  const Expected<void> written = WriteInputSection(in);
+  ASSERT_FALSE(written.has_value()) << "no error on a full disk";
+  EXPECT_EQ(written.error(),
+            (Failure{FailureKind::CannotWrite,
+                     "Can not write result file /dev/full: No space left on device"}));
   // Larger than any stdio buffer: the write itself fails, not only the flush.
-  EXPECT_THROW(WriteFileBytes("/dev/full", std::string(1 << 20, 'x'), true), FileWriteError);
+  const Expected<void> big = WriteFileBytes("/dev/full", std::string(1 << 20, 'x'), true);
+  ASSERT_FALSE(big.has_value());
+  EXPECT_EQ(big.error().kind, FailureKind::CannotWrite);
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST(ResultFileReader, RefusesWhatIsNotAResultFileWithTheReason) {
 
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"", "it is empty"},
-      {DataFileText(DefaultFieldTexts()).bytes, "line 29 is not the empty line after line 28"},
+      {DataFileText(DefaultFieldTexts()).value(), "line 29 is not the empty line after line 28"},
       {noise, "line 1 is not \"Screw Diameter = value\""},
       {FirstLines(good, 35), "it ends at line 35, before the table"},
       {FirstLines(good, 33),
@@ -252,20 +252,20 @@ TEST(DataFileWriter, SavedFieldsReadBackAsTyped) {
   const TempDir dir("meltsim_data_writer");
   const FieldTexts texts = UnusualTexts();
   const std::string path = (dir / "inputs.txt").string();
-  ASSERT_EQ(WriteDataFile(path, texts), "");
+  ASSERT_TRUE(WriteDataFile(path, texts).has_value());
   const std::string bytes = ReadFile(path);
   // The 31 value lines of the input section, labels and all.
   EXPECT_THAT(bytes, StartsWith(std::string(kFields[0].sectionLabel) + "20\r\n"));
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), kFieldCount);
 
   const DataFileResult back = ReadDataFile(path);
-  ASSERT_TRUE(back.ok) << back.message;
-  EXPECT_EQ(back.values, texts);
+  ASSERT_TRUE(back.has_value()) << back.error().message;
+  EXPECT_EQ(back.value(), texts);
 
   // Blanks around a text go; the reader would drop them anyway.
   FieldTexts padded = texts;
   padded[0] = "  15.5  ";
-  EXPECT_EQ(ParseDataFile(DataFileText(padded).bytes, "x").values[0], "15.5");
+  EXPECT_EQ(ParseDataFile(DataFileText(padded).value(), "x").value()[0], "15.5");
 }
 
 TEST(DataFileWriter, RefusesTextsThatWouldNotReadBack) {
@@ -273,16 +273,22 @@ TEST(DataFileWriter, RefusesTextsThatWouldNotReadBack) {
   for (const char* text : {"1 5", "15.0 cm", "1\r\n5", "2\n"}) {
     FieldTexts texts = DefaultFieldTexts();
     texts[FieldIndex("RPM")] = text;
-    const DataFileBytes data = DataFileText(texts);
-    EXPECT_FALSE(data.ok) << text;
-    EXPECT_THAT(data.message, StartsWith("The text of Number of Revolution (rpm) (\""));
+    const Expected<std::string> data = DataFileText(texts);
+    ASSERT_FALSE(data.has_value()) << text;
+    EXPECT_EQ(data.error().kind, FailureKind::BadValue);
+    EXPECT_EQ(data.error().field, FieldIndex("RPM"));
+    EXPECT_THAT(data.error().message, StartsWith("The text of Number of Revolution (rpm) (\""));
     const std::string path = (dir / "refused.txt").string();
-    EXPECT_EQ(WriteDataFile(path, texts), data.message);
+    const Expected<void> written = WriteDataFile(path, texts);
+    ASSERT_FALSE(written.has_value());
+    EXPECT_EQ(written.error(), data.error());
     EXPECT_FALSE(fs::exists(path));
   }
   const std::string unwritable = (dir / "no-such-dir" / "x.txt").string();
-  EXPECT_EQ(WriteDataFile(unwritable, DefaultFieldTexts()),
-            "Data file " + unwritable + " can not be written");
+  const Expected<void> written = WriteDataFile(unwritable, DefaultFieldTexts());
+  ASSERT_FALSE(written.has_value());
+  EXPECT_EQ(written.error(),
+            (Failure{FailureKind::CannotOpen, "Data file " + unwritable + " can not be written"}));
 }
 
 }  // namespace

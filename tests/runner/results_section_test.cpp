@@ -188,9 +188,8 @@ TEST_F(WriteResultsTest, AppendsToTheExistingFile) {
   { std::ofstream(in.SaveFileName, std::ios::binary) << "input section\r\n"; }
   SimState s;
   s.NSTEP = 0;
-  RecordingMessageSink sink;
-  EXPECT_TRUE(WriteResults(in, s, sink));
-  EXPECT_TRUE(sink.messages.empty());
+  const Expected<void> written = WriteResults(in, s);
+  EXPECT_TRUE(written.has_value()) << written.error().message;
   EXPECT_EQ(Read(in.SaveFileName), "input section\r\n" + ResultsSectionText(in, s));
 }
 
@@ -198,25 +197,28 @@ TEST_F(WriteResultsTest, AMissingFileIsReportedAndNotCreated) {
   InputData in = DefaultInputData();
   in.SaveFileName = (dir_ / "gone.txt").string();
   SimState s;
-  RecordingMessageSink sink;
-  EXPECT_FALSE(WriteResults(in, s, sink));
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"Can not write result to file"});
+  const Failure cannotOpen{FailureKind::CannotOpen, "Can not write result to file"};
+  const Expected<void> gone = WriteResults(in, s);
+  ASSERT_FALSE(gone.has_value());
+  EXPECT_EQ(gone.error(), cannotOpen);
   EXPECT_FALSE(fs::exists(in.SaveFileName));
 
   in.SaveFileName = dir_.string();  // a directory cannot be appended to
-  sink.messages.clear();
-  EXPECT_FALSE(WriteResults(in, s, sink));
-  EXPECT_EQ(sink.messages, std::vector<std::string>{"Can not write result to file"});
+  const Expected<void> directory = WriteResults(in, s);
+  ASSERT_FALSE(directory.has_value());
+  EXPECT_EQ(directory.error(), cannotOpen);
 }
 
-TEST_F(WriteResultsTest, AFailedWriteRaises) {
+TEST_F(WriteResultsTest, AFailedWriteSaysWhy) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   InputData in = DefaultInputData();
   in.SaveFileName = "/dev/full";
   SimState s;
-  RecordingMessageSink sink;
-  EXPECT_THROW(WriteResults(in, s, sink), FileWriteError);
-  EXPECT_TRUE(sink.messages.empty());
+  const Expected<void> written = WriteResults(in, s);
+  ASSERT_FALSE(written.has_value());
+  EXPECT_EQ(written.error(),
+            (Failure{FailureKind::CannotWrite,
+                     "Can not write result file /dev/full: No space left on device"}));
 }
 
 }  // namespace

@@ -60,8 +60,8 @@ inline FieldTexts CaseTexts(const EngineCase& c) {
   FieldTexts texts = DefaultFieldTexts();
   if (c.dataFile != nullptr) {
     const DataFileResult file = ReadDataFile(TestDataPath(c.dataFile));
-    EXPECT_TRUE(file.ok) << file.message;
-    if (file.ok) texts = file.values;
+    EXPECT_TRUE(file.has_value()) << file.error().message;
+    if (file.has_value()) texts = file.value();
   }
   for (const auto& [symbol, text] : c.sets) {
     const int index = FieldIndex(symbol);
@@ -73,8 +73,8 @@ inline FieldTexts CaseTexts(const EngineCase& c) {
 
 inline InputData CaseInputs(const EngineCase& c) {
   InputData in;
-  const auto rejected = ReadAndCheck(CaseTexts(c), "result.txt", in);
-  EXPECT_FALSE(rejected.has_value()) << c.name << ": " << (rejected ? rejected->message : "");
+  const Expected<void> checked = ReadAndCheck(CaseTexts(c), "result.txt", in);
+  EXPECT_TRUE(checked.has_value()) << c.name << ": " << (checked ? "" : checked.error().message);
   return in;
 }
 

@@ -33,21 +33,21 @@ val IntArray(const std::vector<int>& values) {
 val ReadDataFile(const val& bytes, const std::string& fileName, const val& currentTexts) {
   const DataFileResult data = ParseDataFile(BytesOf(bytes), fileName);
   val v = val::object();
-  v.set("ok", data.ok);
-  v.set("message", data.message);
-  v.set("values", data.ok ? StringArray(data.values) : val::array());
+  v.set("ok", data.has_value());
+  v.set("message", data ? std::string() : data.error().message);
+  v.set("values", data.has_value() ? StringArray(data.value()) : val::array());
   v.set("polymerLinesDiffering",
-        data.ok ? IntArray(PolymerLinesDiffering(data.values, FieldTextsOf(currentTexts)))
-                : val::array());
+        data.has_value() ? IntArray(PolymerLinesDiffering(data.value(), FieldTextsOf(currentTexts)))
+                         : val::array());
   return v;
 }
 
 val SaveDataFile(const val& texts) {
-  const DataFileBytes data = DataFileText(FieldTextsOf(texts));
+  const Expected<std::string> data = DataFileText(FieldTextsOf(texts));
   val v = val::object();
-  v.set("ok", data.ok);
-  v.set("message", data.message);
-  v.set("bytes", data.ok ? Uint8ArrayOf(data.bytes) : val::null());
+  v.set("ok", data.has_value());
+  v.set("message", data ? std::string() : data.error().message);
+  v.set("bytes", data ? Uint8ArrayOf(*data) : val::null());
   return v;
 }
 

@@ -29,12 +29,13 @@ std::string ResultFileBytes(const RunOutcome& outcome) {
   return InputSectionText(outcome.inputs);
 }
 
-// The refused field is the problem's (-1 for the save file name).
-val RefusedView(const InputProblem& problem) {
+// The refused field is the failure's among the 31 numbers (-1 for the save
+// file name, which the page marks otherwise).
+val RefusedView(const Failure& problem) {
   val v = val::object();
   v.set("status", std::string(ResultStatusText(ResultStatus::InputError)));
   v.set("message", problem.message);
-  v.set("refusedField", problem.field);
+  v.set("refusedField", problem.field < kFieldCount ? problem.field : -1);
   return v;
 }
 
@@ -44,8 +45,8 @@ val Session::Run(const val& texts, const std::string& saveFileName, const std::s
   const FieldTexts fields = FieldTextsOf(texts);
   const SeriesMode mode = SeriesModeOf(series);
   InputData in;
-  if (const std::optional<InputProblem> problem = ReadAndCheck(fields, saveFileName, in))
-    return RefusedView(*problem);
+  if (const Expected<void> checked = ReadAndCheck(fields, saveFileName, in); !checked)
+    return RefusedView(checked.error());
 
   RecordingMessageSink messages;  // the outcome keeps the notices and warnings
   const RunOutcome outcome = SimulateInputs(in, messages, mode);
