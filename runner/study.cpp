@@ -27,6 +27,10 @@ constexpr double kQuantityInputTolerance = 1e-6;    // relative to the range sea
 constexpr double kCapacityLeastFactor = 1e-4;
 constexpr double kCapacityMostFactor = 1e4;
 constexpr int kCapacityMaxProbes = 24;
+// Where a crossing is checked: these factors above its output that does not melt.
+constexpr std::array<double, 2> kCapacityChecksAbove = {1.005, 1.02};
+// Crossings found, checked and searched on from at most.
+constexpr int kCapacityRounds = 3;
 
 // A run of a search that has no result to go on with.
 struct SearchFailure {
@@ -178,7 +182,7 @@ double GoalSeekSearch::ResidualOf(double x, const CaseRow& row) {
   double residual = 0;
   if (IsMeltingEnd()) {
     residual =
-        MeltingResidual(*row.results, request_.target, LastStepOnScrew(PointInputs(TextsAt(x))));
+        MeltingResidual(*row.results, MeltingTargetOf(PointInputs(TextsAt(x)), request_.target));
     probe.meltedByTarget = residual < 0;
   } else {
     residual = *probe.quantity - request_.target;
@@ -320,13 +324,19 @@ class CapacitySearch {
   double Residual(double x);
   const CaseRow& RowAt(double x) const;
   std::string Position() const;
+  WideningResult Widen(const SearchPoint& from);
+  int RunsLeft() const;
+  std::optional<SearchPoint> MeltsAbove(double notMelted);
+  void NoCapacity(const SearchPoint& last, CapacityPoint& point) const;
+  void Found(const NarrowingResult& narrowed, CapacityPoint& point) const;
 
   const StudyInputs& inputs_;
   FieldTexts texts_;
   const CapacityRequest& request_;
   StudyControl& control_;
   std::vector<std::pair<double, CaseRow>> rows_;
-  double lastStep_ = 0;
+  MeltingTarget target_;
+  double start_ = 0;
   const int outputField_ = FieldIndex("OUTPUT");
 };
 
@@ -334,7 +344,7 @@ double CapacitySearch::Residual(double x) {
   CaseRow row = RunStudyPoint(inputs_, PointTexts(texts_, {outputField_}, {x}), control_);
   rows_.emplace_back(x, row);
   if (!row.results) throw SearchFailure{x, std::move(row)};
-  return MeltingResidual(*row.results, request_.by, lastStep_);
+  return MeltingResidual(*row.results, target_);
 }
 
 const CaseRow& CapacitySearch::RowAt(double x) const {
@@ -348,47 +358,80 @@ std::string CapacitySearch::Position() const {
   return request_.by ? "by FLIGHT " + Decimals(*request_.by, 2) : "on the screw";
 }
 
+WideningResult CapacitySearch::Widen(const SearchPoint& from) {
+  Widening widening;
+  widening.rising = true;
+  widening.least = start_ * kCapacityLeastFactor;
+  widening.most = start_ * kCapacityMostFactor;
+  widening.maxProbes = std::min(kCapacityMaxProbes, RunsLeft());
+  return WidenBracket([this](double x) { return Residual(x); }, from, widening);
+}
+
+int CapacitySearch::RunsLeft() const {
+  return std::max(0, kCapacityMaxRuns - static_cast<int>(rows_.size()));
+}
+
+// A point above the crossing that melts after all, or nothing.
+std::optional<SearchPoint> CapacitySearch::MeltsAbove(double notMelted) {
+  for (double factor : kCapacityChecksAbove) {
+    if (RunsLeft() == 0) break;
+    const double x = notMelted * factor;
+    const double residual = Residual(x);
+    if (residual < 0) return SearchPoint{x, residual};
+  }
+  return std::nullopt;
+}
+
+void CapacitySearch::NoCapacity(const SearchPoint& last, CapacityPoint& point) const {
+  point.row = RowAt(last.x);
+  point.status = StatusText(point.row);
+  const std::string at = Decimals(last.x, DecimalsFor(last.x * 1e-3));
+  point.message = last.residual > 0
+                      ? "nothing melts " + Position() + " even at OUTPUT = " + at + " kg/hr"
+                      : "melts " + Position() + " even at OUTPUT = " + at + " kg/hr";
+}
+
+void CapacitySearch::Found(const NarrowingResult& narrowed, CapacityPoint& point) const {
+  const Bracket& b = narrowed.bracket;
+  point.OUTPUT = b.lower.x;
+  point.above = b.upper.x;
+  point.row = RowAt(b.lower.x);
+  point.FLIGHT = point.row.results ? point.row.results->FLIGHT : std::nullopt;
+  point.status = StatusText(point.row);
+  point.message = JoinedWarnings(point.row);
+  if (!narrowed.converged) {
+    point.message = "the search stopped with OUTPUT between " + Decimals(b.lower.x, 2) + " and " +
+                    Decimals(b.upper.x, 2) + " kg/hr" +
+                    (point.message.empty() ? "" : "; " + point.message);
+  }
+}
+
 CapacityPoint CapacitySearch::Run() {
   CapacityPoint point;
-  lastStep_ = LastStepOnScrew(PointInputs(texts_));
+  target_ = MeltingTargetOf(PointInputs(texts_), request_.by);
   const std::optional<double> given = ConvertNumber(texts_[static_cast<std::size_t>(outputField_)]);
-  const double start = given && *given > 0 ? *given : 100.0;
+  start_ = given && *given > 0 ? *given : 100.0;
   try {
-    const SearchPoint first{start, Residual(start)};
-    Widening widening;
-    widening.rising = true;
-    widening.least = start * kCapacityLeastFactor;
-    widening.most = start * kCapacityMostFactor;
-    widening.maxProbes = kCapacityMaxProbes;
-    const WideningResult widened =
-        WidenBracket([this](double x) { return Residual(x); }, first, widening);
-    if (!widened.bracket) {
-      point.row = RowAt(widened.last.x);
-      point.status = StatusText(point.row);
-      const std::string at = Decimals(widened.last.x, DecimalsFor(widened.last.x * 1e-3));
-      point.message = widened.last.residual > 0
-                          ? "nothing melts " + Position() + " even at OUTPUT = " + at + " kg/hr"
-                          : "melts " + Position() + " even at OUTPUT = " + at + " kg/hr";
-      if (widened.last.residual < 0) point.above.reset();
-    } else {
-      const double tolerance = request_.tolerance;
+    WideningResult widened = Widen({start_, Residual(start_)});
+    const double tolerance = request_.tolerance;
+    const BracketTolerance narrowEnough = [tolerance](double a, double b) {
+      return b - a <= tolerance * a;
+    };
+    // The capacity is the largest output that melts: a crossing found is
+    // checked above, and the search goes on from an output there that
+    // melts after all.
+    for (int round = 0; widened.bracket && round < kCapacityRounds; ++round) {
       const NarrowingResult narrowed =
-          NarrowBracket([this](double x) { return Residual(x); }, *widened.bracket,
-                        [tolerance](double a, double b) { return b - a <= tolerance * a; },
-                        kCapacityMaxRuns - static_cast<int>(rows_.size()));
-      const Bracket& b = narrowed.bracket;
-      point.OUTPUT = b.lower.x;
-      point.above = b.upper.x;
-      point.row = RowAt(b.lower.x);
-      point.FLIGHT = point.row.results ? point.row.results->FLIGHT : std::nullopt;
-      point.status = StatusText(point.row);
-      point.message = JoinedWarnings(point.row);
-      if (!narrowed.converged) {
-        point.message = "the search stopped with OUTPUT between " + Decimals(b.lower.x, 2) +
-                        " and " + Decimals(b.upper.x, 2) + " kg/hr" +
-                        (point.message.empty() ? "" : "; " + point.message);
+          NarrowBracket([this](double x) { return Residual(x); }, *widened.bracket, narrowEnough,
+                        std::max(RunsLeft(), 1));
+      const std::optional<SearchPoint> again = MeltsAbove(narrowed.bracket.upper.x);
+      if (!again || round + 1 == kCapacityRounds) {
+        Found(narrowed, point);
+        break;
       }
+      widened = Widen(*again);
     }
+    if (!widened.bracket) NoCapacity(widened.last, point);
   } catch (const SearchFailure& failure) {
     point.row = failure.row;
     point.status = StatusText(failure.row);

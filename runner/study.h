@@ -163,11 +163,16 @@ struct CapacityPoint {
 };
 
 // The capacity at every grid point, in grid order; the points run on the
-// sweep runner's threads, each a search of about ten runs.
+// sweep runner's threads, each a search of about ten runs: widen from the
+// given OUTPUT until one output melts and one does not, narrow with TOMS 748
+// on MeltingResidual, then check 0.5 % and 2 % above the crossing; an
+// output there that melts after all starts the search again from it (at
+// most three crossings), so that the capacity is the largest output that
+// melts, not merely one where melting changes.
 std::vector<CapacityPoint> Capacity(const StudyInputs& inputs, const CapacityRequest& request,
                                     StudyControl& control);
 
-constexpr int kCapacityMaxRuns = 48;
+constexpr int kCapacityMaxRuns = 60;
 
 // ---- sensitivity ----
 

@@ -72,17 +72,21 @@ std::optional<double> QuantityValue(StudyQuantity quantity, const CaseResults& r
   return v.TSAVSTEP;
 }
 
-bool MeltedBy(const CaseResults& results, std::optional<double> flight) {
-  if (!Melted(results)) return false;
-  if (!flight || !results.FLIGHT) return true;
-  return *results.FLIGHT <= *flight + kFlightRounding;
+MeltingTarget MeltingTargetOf(const InputData& in, std::optional<double> by) {
+  return {by, in.NDELAY, LastStepOnScrew(in)};
 }
 
-double MeltingResidual(const CaseResults& results, std::optional<double> flight,
-                       double lastStepOnScrew) {
+bool MeltedBy(const CaseResults& results, const MeltingTarget& target) {
+  if (!Melted(results)) return false;
+  if (!target.by) return true;
+  const double end = results.FLIGHT ? *results.FLIGHT : target.meltingStart;
+  return end <= *target.by + kFlightRounding;
+}
+
+double MeltingResidual(const CaseResults& results, const MeltingTarget& target) {
   const std::vector<std::pair<double, double>>& profile = results.solidProfile;
-  const double position = flight ? *flight : lastStepOnScrew;
-  if (!MeltedBy(results, flight)) {
+  const double position = target.by ? *target.by : target.lastStepOnScrew;
+  if (!MeltedBy(results, target)) {
     // The solid ratio of the first recorded step past the position; the
     // last step when the position lies beyond the rows.
     double solid = profile.empty() ? 1.0 : profile.back().second;

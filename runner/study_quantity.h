@@ -57,24 +57,31 @@ std::optional<double> MeltingEnd(const CaseResults& results, double meltingStart
 std::optional<double> QuantityValue(StudyQuantity quantity, const CaseResults& results,
                                     double meltingStart);
 
-// Melted, and by `flight` when one is given: MELTEND <= flight (up to
-// rounding of the recorded FLIGHT). Without `flight`: melted on the screw.
-bool MeltedBy(const CaseResults& results, std::optional<double> flight);
+// Where a study asks the polymer to have melted, and what it needs to know
+// of the screw for that.
+struct MeltingTarget {
+  std::optional<double> by;    // a FLIGHT; none: anywhere on the screw
+  double meltingStart = 0;     // NDELAY: a run without rows melted there
+  double lastStepOnScrew = 0;  // LastStepOnScrew
+};
+
+// FLIGHT of the middle of the last step that fits on the screw: the
+// metering zone's steps of 1/5 turn from the start of the zone (or from
+// melting start, when melting starts in it) up to the end of the screw.
+double LastStepOnScrew(const InputData& in);
+
+MeltingTarget MeltingTargetOf(const InputData& in, std::optional<double> by);
+
+// Melted, and by the target's FLIGHT when it has one: MELTEND <= FLIGHT (up
+// to the rounding of the recorded FLIGHT).
+bool MeltedBy(const CaseResults& results, const MeltingTarget& target);
 
 // A number whose sign says MeltedBy (negative: melted by the position) and
 // which runs through zero smoothly where the answer changes, so that a root
 // finder can interpolate on it: the solid ratio of the first step past the
 // position (or of the last step on the screw) minus 3 %. A run that melted
 // short of that step extrapolates its own solid ratio profile to it.
-// `lastStepOnScrew` is the FLIGHT of the last step that fits on the screw
-// (LastStepOnScrew), the position when no `flight` is given.
-double MeltingResidual(const CaseResults& results, std::optional<double> flight,
-                       double lastStepOnScrew);
-
-// FLIGHT of the middle of the last step that fits on the screw: the
-// metering zone's steps of 1/5 turn from the start of the zone (or from
-// melting start, when melting starts in it) up to the end of the screw.
-double LastStepOnScrew(const InputData& in);
+double MeltingResidual(const CaseResults& results, const MeltingTarget& target);
 
 // How a point of a study is drawn on a map and counted in a table.
 enum class PointClass {

@@ -11,7 +11,7 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   valgrind clang-format time
   help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
-  pybind11-dev python3-dev python3-numpy python3-pytest
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib
   poppler-utils locales
   emscripten
   chromium
