@@ -15,6 +15,7 @@
 #include "model/field_help.h"
 #include "model/version.h"
 #include "python/native_run.h"
+#include "python/native_study.h"
 #include "python/native_sweep.h"
 #include "python/py_values.h"
 #include "runner/sweep_grid.h"
@@ -109,4 +110,5 @@ PYBIND11_MODULE(_core, m) {
         "Reads a result file: (ok, contents, message).");
   BindNativeRun(m);
   BindNativeSweep(m);
+  BindNativeStudy(m);
 }

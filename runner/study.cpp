@@ -64,6 +64,7 @@ std::vector<CaseRow> RunPoints(const StudyInputs& inputs, const std::vector<Fiel
   plan.seriesMode = inputs.seriesMode;
   SweepSettings settings;
   settings.jobs = JobsOf(inputs);
+  settings.progress = [&control](std::uint64_t, std::uint64_t) { control.Poll(); };
   CollectingSink sink;
   sink.rows.reserve(points.size());
   RunSweep(plan, settings, sink, [&](const SweepPlan&, std::uint64_t index) {
@@ -530,6 +531,12 @@ void StudyControl::CountRun() {
   Report(std::min(kUnfinishedFraction, static_cast<double>(runs) / static_cast<double>(expected)));
 }
 
+void StudyControl::Poll() {
+  const std::uint64_t runs = runs_;
+  const std::uint64_t expected = std::max<std::uint64_t>(expected_, runs + 1);
+  Report(std::min(kUnfinishedFraction, static_cast<double>(runs) / static_cast<double>(expected)));
+}
+
 void StudyControl::Finish() { Report(1); }
 
 void StudyControl::Report(double fraction) {
@@ -628,6 +635,7 @@ std::vector<CapacityPoint> Capacity(const StudyInputs& inputs, const CapacityReq
   std::vector<CapacityPoint> points(size);
   SweepSettings settings;
   settings.jobs = JobsOf(inputs);
+  settings.progress = [&control](std::uint64_t, std::uint64_t) { control.Poll(); };
   CollectingSink ignored;
   RunSweep(plan, settings, ignored, [&](const SweepPlan& p, std::uint64_t index) {
     const std::vector<double> values = p.grid.ValuesAt(index);

@@ -59,6 +59,9 @@ class StudyControl {
   void Begin(std::uint64_t expectedRuns);
   void ThrowIfCancelled() const;
   void CountRun();
+  // Reports the progress again; the studies call it on the calling thread
+  // whenever a point is done, so that the caller hears from that thread too.
+  void Poll();
   void Finish();
   std::uint64_t Runs() const { return runs_; }
 
