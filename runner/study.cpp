@@ -516,9 +516,10 @@ void RankByMeltingEnd(std::vector<SensitivityRow>& rows) {
 // ---- control ----
 
 void StudyControl::Begin(std::uint64_t expectedRuns) {
-  runs_ = 0;
-  expected_ = std::max<std::uint64_t>(expectedRuns, 1);
-  Report(0);
+  // A study made of several (a map and its capacity line) counts on.
+  const std::uint64_t runs = runs_;
+  expected_ = runs + std::max<std::uint64_t>(expectedRuns, 1);
+  Report(static_cast<double>(runs) / static_cast<double>(expected_.load()));
 }
 
 void StudyControl::ThrowIfCancelled() const {

@@ -55,7 +55,8 @@ class StudyControl {
   void Cancel() { cancelled_ = true; }
   bool Cancelled() const { return cancelled_; }
 
-  // For the studies: the runs they expect, each run done, the end.
+  // For the studies: the runs they expect (added to those so far, when one
+  // control serves several studies), each run done, the end.
   void Begin(std::uint64_t expectedRuns);
   void ThrowIfCancelled() const;
   void CountRun();
