@@ -579,6 +579,7 @@ CaseRow RunStudyPoint(const StudyInputs& inputs, const FieldTexts& texts, StudyC
   SweepPlan plan;
   plan.base = texts;
   plan.seriesMode = inputs.seriesMode;
+  plan.keepSolidProfile = true;
   CaseRow row = RunSweepCase(plan, 0);
   control.CountRun();
   return row;

@@ -17,12 +17,14 @@ namespace meltsim {
 
 namespace {
 
-CaseResults ResultsOf(const InputData& in, const SimState& s) {
+CaseResults ResultsOf(const InputData& in, const SimState& s, bool withProfile) {
   CaseResults r;
   r.NSTEP = s.NSTEP;
   r.end = s.marchEnd;
   if (s.NSTEP > 0 && s.StepResults.size() >= static_cast<std::size_t>(s.NSTEP)) {
     r.FLIGHT = s.StepResults[s.NSTEP - 1].RFLIGHT;
+  }
+  if (withProfile && s.NSTEP > 0 && s.StepResults.size() >= static_cast<std::size_t>(s.NSTEP)) {
     r.solidProfile.reserve(static_cast<std::size_t>(s.NSTEP));
     for (int i = 0; i < s.NSTEP; ++i)
       r.solidProfile.emplace_back(s.StepResults[i].RFLIGHT, s.StepResults[i].RQSQT);
@@ -31,25 +33,25 @@ CaseResults ResultsOf(const InputData& in, const SimState& s) {
   return r;
 }
 
-void FillRow(const RunOutcome& out, CaseRow& row) {
+void FillRow(const RunOutcome& out, bool withProfile, CaseRow& row) {
   row.status = StatusOf(out);
   row.notices = out.notices;
   row.warnings = out.warnings;
   row.notes = out.notes;
   row.accounting = out.accounting;
   if (out.status == RunStatus::Done) {
-    row.results = ResultsOf(out.inputs, out.state);
+    row.results = ResultsOf(out.inputs, out.state, withProfile);
     return;
   }
   row.message = out.message;
   // A result file that could not be completed after a finished march.
   if (out.status == RunStatus::FileError && out.state.marchEnd != MarchEnd::NotRun) {
-    row.results = ResultsOf(out.inputs, out.state);
+    row.results = ResultsOf(out.inputs, out.state, withProfile);
   }
 }
 
 // Read and check like GO, then the simulation; no file is touched.
-void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
+void RunInMemory(const FieldTexts& texts, SeriesMode mode, bool withProfile, CaseRow& row) {
   InputData in;
   if (const std::optional<InputProblem> rejected = ReadAndCheck(texts, kDefaultSaveFileName, in)) {
     row.status = CaseStatus::InputError;
@@ -57,14 +59,14 @@ void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
     return;
   }
   RecordingMessageSink messages;
-  FillRow(SimulateInputs(in, messages, mode), row);
+  FillRow(SimulateInputs(in, messages, mode), withProfile, row);
 }
 
 // The run command of `meltsim-cli run`, with the case's result file.
 void RunWithResultFile(const FieldTexts& texts, const std::string& path, SeriesMode mode,
-                       CaseRow& row) {
+                       bool withProfile, CaseRow& row) {
   RecordingMessageSink messages;
-  FillRow(RunCommand(texts, path, messages, mode), row);
+  FillRow(RunCommand(texts, path, messages, mode), withProfile, row);
 }
 
 // Holds the rows that are finished ahead of the next one to be written, in
@@ -198,11 +200,11 @@ CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
   try {
     const FieldTexts texts = plan.grid.TextsAt(plan.base, index);
     if (plan.resultsDir.empty()) {
-      RunInMemory(texts, plan.seriesMode, row);
+      RunInMemory(texts, plan.seriesMode, plan.keepSolidProfile, row);
     } else {
       const std::filesystem::path file =
           std::filesystem::path(plan.resultsDir) / CaseFileName(row.caseNumber, plan.grid.Size());
-      RunWithResultFile(texts, file.string(), plan.seriesMode, row);
+      RunWithResultFile(texts, file.string(), plan.seriesMode, plan.keepSolidProfile, row);
     }
   } catch (const std::exception& e) {  // e.g. a check of the model's own consistency
     row.status = CaseStatus::CalculationError;

@@ -31,8 +31,8 @@ struct CaseResults {
   MarchEnd end = MarchEnd::NotRun;
   std::optional<double> FLIGHT;  // FLIGHT of the last recorded row; none without rows
   SummaryValues summary;
-  // (FLIGHT, QS/QT) of every recorded row, for the studies that look for
-  // where the solid ratio crosses a level.
+  // (FLIGHT, QS/QT) of every recorded row when the plan keeps them, for the
+  // studies that look for where the solid ratio crosses a level.
   std::vector<std::pair<double, double>> solidProfile;
 };
 
@@ -65,6 +65,7 @@ struct SweepPlan {
   std::uint64_t shardCount = 1;
   std::string resultsDir;  // non-empty: every case also writes its result file there
   SeriesMode seriesMode = kDefaultSeriesMode;
+  bool keepSolidProfile = false;  // fill CaseResults::solidProfile
 };
 
 // Number of grid cases that the plan's shard runs.

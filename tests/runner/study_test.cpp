@@ -93,6 +93,7 @@ CaseRow PlainRun(const StudyInputs& inputs, const char* symbol, double value) {
   SweepPlan plan;
   plan.base = PointTexts(inputs.base, {FieldIndex(symbol)}, {value});
   plan.seriesMode = inputs.seriesMode;
+  plan.keepSolidProfile = true;
   return RunSweepCase(plan, 0);
 }
 
