@@ -85,6 +85,18 @@ int DecimalsFor(double spread) {
   return std::clamp(static_cast<int>(std::ceil(-std::log10(spread))), 0, 8);
 }
 
+// Decimals that show `value` to at most `digits` significant digits.
+int SignificantDecimals(double value, int digits) {
+  if (value == 0 || !std::isfinite(value)) return 2;
+  return std::max(0, digits - 1 - static_cast<int>(std::floor(std::log10(std::fabs(value)))));
+}
+
+// The decimals of an answer: enough to tell the ends of its bracket apart,
+// but no more than six significant digits.
+int AnswerDecimals(double value, double other) {
+  return std::min(DecimalsFor(std::fabs(other - value)), SignificantDecimals(value, 6));
+}
+
 int QuantityDecimals(StudyQuantity quantity) { return quantity == StudyQuantity::QSQT ? 4 : 2; }
 
 std::string UnitSuffix(const char* unit) {
@@ -596,7 +608,7 @@ GoalSeekResult GoalSeek(const StudyInputs& inputs, const GoalSeekRequest& reques
 }
 
 std::string GoalSeekAnswer(const GoalSeekResult& r) {
-  const int decimals = DecimalsFor(std::fabs(r.otherValue - r.value));
+  const int decimals = AnswerDecimals(r.value, r.otherValue);
   std::string answer =
       InputText(r.field, r.value, decimals) + " gives " + InfoOf(r.quantity).symbol + " = ";
   answer += r.achieved ? QuantityText(r.quantity, *r.achieved) : std::string("no value");
@@ -606,7 +618,7 @@ std::string GoalSeekAnswer(const GoalSeekResult& r) {
 std::string GoalSeekDetails(const GoalSeekResult& r) {
   if (r.outcome != GoalSeekResult::Outcome::Solved) return r.message;
   const std::string symbol = kFields[static_cast<std::size_t>(r.field)].symbol;
-  const int decimals = DecimalsFor(std::fabs(r.otherValue - r.value));
+  const int decimals = AnswerDecimals(r.value, r.otherValue);
   const double lower = std::min(r.value, r.otherValue), upper = std::max(r.value, r.otherValue);
   const bool valueIsLower = r.value <= r.otherValue;
   const auto at = [&](bool ofValue) {

@@ -5,9 +5,13 @@ refusals."""
 import csv
 import math
 import os
+import re
 import signal
+import subprocess
+import sys
 import threading
 import time
+from pathlib import Path
 
 import numpy as np
 import pytest
@@ -146,3 +150,24 @@ def test_study_tables_to_dataframe():
     pytest.importorskip("pandas")
     frame = meltsim.capacity({"RPM": [38]}).to_dataframe()
     assert list(frame.columns) == ["RPM", "OUTPUT", "FLIGHT", "status", "message"]
+
+
+def script_blocks():
+    """The script of docs/python.md that draws the capacity curve and the map,
+    and what the page says it prints."""
+    text = (Path(__file__).resolve().parents[2] / "docs" / "python.md").read_text(encoding="utf-8")
+    section = text[text.index("### A script that draws the capacity curve and the map"):]
+    code = re.search(r"```python\n(.*?)```", section, re.S)
+    printed = re.search(r"```\n(.*?)```", section[code.end():], re.S)
+    return code.group(1), printed.group(1)
+
+
+def test_the_studies_script_of_the_page_prints_what_it_shows_and_draws(tmp_path):
+    pytest.importorskip("matplotlib")
+    code, printed = script_blocks()
+    done = subprocess.run([sys.executable, "-c", code], cwd=tmp_path, capture_output=True,
+                          text=True, timeout=600, check=False)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout == printed
+    # A PNG file starts with these eight bytes (the PNG signature).
+    assert (tmp_path / "studies.png").read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
