@@ -1,9 +1,9 @@
 #include "runner/study.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 #include "io/number_text.h"
 #include "model/field_help.h"
@@ -561,10 +561,12 @@ void StudyControl::Report(double fraction) {
 // ---- points ----
 
 std::string StudyValueText(double value) {
-  char buffer[64];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  if (ec != std::errc()) return FixedText(value, 17, 17);
-  return std::string(buffer, end);
+  // The JSON library writes the shortest decimal that reads back to the same
+  // double, with a point whatever the locale and on every platform this
+  // core builds for; "300.0" is written "300".
+  std::string text = nlohmann::json(value).dump();
+  if (text.size() > 2 && text.compare(text.size() - 2, 2, ".0") == 0) text.resize(text.size() - 2);
+  return text;
 }
 
 FieldTexts PointTexts(const FieldTexts& base, const std::vector<int>& fields,
