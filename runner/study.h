@@ -169,10 +169,11 @@ struct CapacityPoint {
 // The capacity at every grid point, in grid order; the points run on the
 // sweep runner's threads, each a search of about ten runs: widen from the
 // given OUTPUT until one output melts and one does not, narrow with TOMS 748
-// on MeltingResidual, then check 0.5 % and 2 % above the crossing; an
+// on MeltingResidual, then check 0.2 % and 2 % above the crossing; an
 // output there that melts after all starts the search again from it (at
 // most three crossings), so that the capacity is the largest output that
-// melts, not merely one where melting changes.
+// melts, not merely one where melting changes. A run 0.2 % below that does
+// not melt is said in the point's message.
 std::vector<CapacityPoint> Capacity(const StudyInputs& inputs, const CapacityRequest& request,
                                     StudyControl& control);
 

@@ -102,7 +102,7 @@ StudyReport ReportOfCapacity(const std::vector<VaryAxis>& axes,
     report.lines.push_back(Count(warnings, "point's run", "points' runs") +
                            " at the capacity carry a warning: not physical there.");
   }
-  report.lines.push_back("Each capacity is bracketed to 0.05 % and checked 0.5 % and 2 % above.");
+  report.lines.push_back("Each capacity is bracketed to 0.05 % and checked 0.2 % and 2 % above and 0.2 % below.");
   report.table = CapacityTable(axes, points);
   report.plot = DescribeCapacityPlot(axes, points, by);
   report.runs = runs;
