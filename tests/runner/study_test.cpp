@@ -19,6 +19,7 @@
 #include "model/screw_zones.h"
 #include "runner/contour_bands.h"
 #include "runner/study_plot.h"
+#include "runner/study_report.h"
 #include "runner/study_solver.h"
 #include "runner/study_table.h"
 #include "support/engine_cases.h"
@@ -305,23 +306,27 @@ TEST(GoalSeekStudy, AnUnmeltedEndIsSaidInWordsAndAFailedRunIsTheAnswer) {
   EXPECT_NE(failed.message.find("The run at E = 19"), std::string::npos) << failed.message;
 }
 
-TEST(GoalSeekStudy, AQuantityThatRisesAndFallsIsNotMonotonic) {
+TEST(GoalSeekStudy, AQuantityThatFallsAndRisesAgainIsNotMonotonic) {
+  // The final solid ratio of a melted run is that of the step that stopped
+  // the march: a saw tooth in OUTPUT, below 3 % and rising until the march
+  // records one step more. From 299 to 305 kg/hr it falls and rises again.
   StudyInputs inputs;
+  std::vector<double> q;
+  for (double x : {299.0, 302.0, 305.0})
+    q.push_back(PlainRun(inputs, "OUTPUT", x).results->summary.QSQT);
+  ASSERT_LT(q[1], q[0]);
+  ASSERT_LT(q[1], q[2]);
   GoalSeekRequest request;
   request.field = FieldIndex("OUTPUT");
-  request.quantity = StudyQuantity::QSQT;  // below 3 % when melted, above when not
-  request.within = std::pair{100.0, 1000.0};
+  request.quantity = StudyQuantity::QSQT;
+  request.within = std::pair{299.0, 305.0};
+  request.target = (q[1] + std::min(q[0], q[2])) / 2;  // crossed in both halves
   StudyControl control;
-  // QSQT of plain runs at the range's ends and middle, and a target between
-  // the middle and both ends, so that it is crossed twice.
-  std::vector<double> q;
-  for (double x : {100.0, 550.0, 1000.0})
-    q.push_back(PlainRun(inputs, "OUTPUT", x).results->summary.QSQT);
-  if (!((q[1] > q[0] && q[1] > q[2]) || (q[1] < q[0] && q[1] < q[2])))
-    GTEST_SKIP() << "QSQT is monotonic over this range";
-  request.target = (q[1] + std::max(q[0], q[2])) / 2;
   const GoalSeekResult r = GoalSeek(inputs, request, control);
   EXPECT_EQ(r.outcome, GoalSeekResult::Outcome::NotMonotonic);
+  EXPECT_EQ(r.message.rfind("QSQT is not monotonic in OUTPUT over the range: it is ", 0), 0u)
+      << r.message;
+  EXPECT_EQ(r.probes.size(), 3u);  // the ends and the middle, and no more
 }
 
 TEST(StudyControl, ACancelledStudyStopsBeforeItsNextRunAndSaysSo) {
@@ -566,6 +571,144 @@ TEST(StudyPlots, TheMapMarksEachClassApartAndDrawsTheCapacityLine) {
   ASSERT_TRUE(map.colourKey.has_value());
   EXPECT_EQ(map.colourKey->colours.size() + 1, map.colourKey->levels.size());
 }
+
+namespace plots {
+
+CapacityPoint Point(std::vector<double> values, std::optional<double> output, const char* status) {
+  CapacityPoint p;
+  p.values = std::move(values);
+  p.OUTPUT = output;
+  p.FLIGHT = output ? std::optional<double>(24.3) : std::nullopt;
+  p.status = status;
+  return p;
+}
+
+const StudyMarkers* MarkersNamed(const StudyPlot& plot, const std::string& name) {
+  for (const StudyMarkers& m : plot.markers) {
+    if (m.name == name) return &m;
+  }
+  return nullptr;
+}
+
+using Points = std::vector<std::pair<double, double>>;
+
+TEST(StudyPlots, TheCapacityPlotDrawsEachPointByItsStatus) {
+  VaryAxis rpm;
+  ASSERT_FALSE(ParseVary("RPM=20,30,40,50", rpm).has_value());
+  const std::vector<CapacityPoint> points = {Point({20}, 400, "ok"), Point({30}, 500, "warning"),
+                                             Point({40}, std::nullopt, "ok"),
+                                             Point({50}, std::nullopt, "calculation error")};
+  const StudyPlot plot = DescribeCapacityPlot({rpm}, points, std::nullopt);
+  ASSERT_EQ(plot.lines.size(), 1u);
+  EXPECT_EQ(plot.lines[0].points, (Points{{20, 400}, {30, 500}}));
+  ASSERT_NE(MarkersNamed(plot, "not physical (result with a warning)"), nullptr);
+  EXPECT_EQ(MarkersNamed(plot, "not physical (result with a warning)")->points,
+            (Points{{30, 500}}));
+  // Without a capacity a point stands on the axis: nothing melts, or failed.
+  ASSERT_NE(MarkersNamed(plot, "nothing melts in time"), nullptr);
+  EXPECT_EQ(MarkersNamed(plot, "nothing melts in time")->points, (Points{{40, plot.yMin}}));
+  ASSERT_NE(MarkersNamed(plot, "failed"), nullptr);
+  EXPECT_EQ(MarkersNamed(plot, "failed")->points, (Points{{50, plot.yMin}}));
+  EXPECT_LE(plot.yMin, 400);
+  EXPECT_GE(plot.yMax, 500);
+  EXPECT_LE(plot.xMin, 20);
+  EXPECT_GE(plot.xMax, 50);
+}
+
+TEST(StudyPlots, TheCapacityOfTwoInputsHasALinePerValueOfTheSecond) {
+  VaryAxis rpm, sbap;
+  ASSERT_FALSE(ParseVary("RPM=20,40", rpm).has_value());
+  ASSERT_FALSE(ParseVary("SBAP=0.5,1", sbap).has_value());
+  const StudyPlot plot =
+      DescribeCapacityPlot({rpm, sbap},
+                           {Point({20, 0.5}, 240, "ok"), Point({20, 1}, 320, "ok"),
+                            Point({40, 0.5}, 390, "ok"), Point({40, 1}, 520, "ok")},
+                           15.0);
+  ASSERT_EQ(plot.lines.size(), 2u);
+  EXPECT_EQ(plot.lines[0].name, "SBAP = 0.5");
+  EXPECT_EQ(plot.lines[0].points, (Points{{20, 240}, {40, 390}}));
+  EXPECT_EQ(plot.lines[1].name, "SBAP = 1");
+  EXPECT_EQ(plot.lines[1].points, (Points{{20, 320}, {40, 520}}));
+  EXPECT_EQ(plot.title, "Melting capacity: the output melted by FLIGHT 15");
+}
+
+SensitivityRow Row(const char* symbol, std::optional<double> minus, std::optional<double> plus) {
+  SensitivityRow r;
+  r.field = FieldIndex(symbol);
+  r.minus[0] = minus;
+  r.plus[0] = plus;
+  if (minus && plus) r.elasticity[0] = (*plus - *minus) / 18 / 0.1;
+  return r;
+}
+
+TEST(StudyPlots, TheTornadoShowsTheChangeFromTheBaseRunLargestFirst) {
+  SensitivityResult result;
+  result.base[0] = 18;
+  result.rows = {Row("OUTPUT", 17, 19), Row("C0", 18.5, 17.5), Row("SBAP", 18.3, std::nullopt)};
+  const StudyPlot plot = DescribeSensitivityPlot(result);
+  EXPECT_EQ(plot.kind, StudyPlot::Kind::Tornado);
+  ASSERT_EQ(plot.bars.size(), 2u);
+  EXPECT_EQ(plot.bars[0].label, "OUTPUT");
+  EXPECT_EQ(plot.bars[0].minus, -1.0);
+  EXPECT_EQ(plot.bars[0].plus, 1.0);
+  EXPECT_EQ(plot.bars[1].label, "C0");
+  EXPECT_EQ(plot.bars[1].minus, 0.5);
+  EXPECT_EQ(plot.bars[1].plus, -0.5);
+  EXPECT_DOUBLE_EQ(plot.xMax, 1.15);  // the largest change and 15 %
+  EXPECT_DOUBLE_EQ(plot.xMin, -plot.xMax);
+  EXPECT_NE(plot.note.find("No value for: SBAP"), std::string::npos) << plot.note;
+  EXPECT_EQ(plot.xTitle, "change of MELTEND from 18.00 turns (turns)");
+}
+
+TEST(StudyPlots, TheGoalSeekPlotHasTheTargetTheAnswerAndTheRunsThatDidNotMelt) {
+  GoalSeekResult r;
+  r.outcome = GoalSeekResult::Outcome::Solved;
+  r.field = FieldIndex("OUTPUT");
+  r.target = 20;
+  r.value = 362.9;
+  r.achieved = 19.9;
+  r.probes = {{150, 12.85, "ok", true},
+              {600, std::nullopt, "warning", false},
+              {362.9, 19.9, "ok", true},
+              {363, 20.1, "ok", false}};
+  const StudyPlot plot = DescribeGoalSeekPlot(r);
+  ASSERT_EQ(plot.lines.size(), 2u);
+  EXPECT_EQ(plot.lines[0].points, (Points{{150, 12.85}, {362.9, 19.9}, {363, 20.1}}));
+  EXPECT_EQ(plot.lines[1].name, "target");
+  EXPECT_EQ(plot.lines[1].points, (Points{{plot.xMin, 20}, {plot.xMax, 20}}));
+  ASSERT_NE(MarkersNamed(plot, "answer"), nullptr);
+  EXPECT_EQ(MarkersNamed(plot, "answer")->points, (Points{{362.9, 19.9}}));
+  ASSERT_NE(MarkersNamed(plot, "not melted on the screw"), nullptr);
+  EXPECT_EQ(MarkersNamed(plot, "not melted on the screw")->points, (Points{{600, plot.yMax}}));
+}
+
+TEST(StudyReports, SayWhatTheStudyFoundInWholeSentences) {
+  VaryAxis rpm;
+  ASSERT_FALSE(ParseVary("RPM=20,80", rpm).has_value());
+  const StudyReport one = ReportOfCapacity({}, {Point({}, 500.16, "ok")}, std::nullopt, 7);
+  ASSERT_FALSE(one.lines.empty());
+  EXPECT_EQ(one.lines[0],
+            "The largest output that melts on the screw: OUTPUT = 500.2 kg/hr; melting "
+            "completes at FLIGHT 24.30 there.");
+  EXPECT_EQ(one.title, "Melting capacity on the screw");
+  const StudyReport curve = ReportOfCapacity(
+      {rpm}, {Point({20}, 321.0, "warning"), Point({80}, 942.4, "warning")}, 20.0, 20);
+  EXPECT_EQ(curve.title, "Melting capacity by FLIGHT 20.00 over RPM (2 values)");
+  EXPECT_EQ(curve.lines[0], "From 321.0 kg/hr at RPM = 20 to 942.4 kg/hr at RPM = 80.");
+  EXPECT_EQ(curve.lines[1], "2 points' runs at the capacity carry a warning: not physical there.");
+  EXPECT_EQ(curve.table.rows.size(), 2u);
+  EXPECT_EQ(curve.runs, 20u);
+
+  SensitivityResult result;
+  result.base = {18.1, 285.06, 41.75, 0.0232};
+  result.rows = {Row("OUTPUT", 17, 19), Row("C0", 18.5, 17.5)};
+  const StudyReport sensitivity = ReportOfSensitivity(result, 5);
+  EXPECT_EQ(sensitivity.lines[0],
+            "Base run (ok): MELTEND = 18.10, TAVM = 285.06, PTOTAL = 41.75, QSQT = 0.0232.");
+  EXPECT_EQ(sensitivity.lines[1], "Largest elasticities of MELTEND: OUTPUT (1.11), C0 (-0.56).");
+}
+
+}  // namespace plots
 
 }  // namespace
 }  // namespace meltsim

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -29,8 +31,10 @@
 #include "io/data_file_writer.h"
 #include "model/summary_values.h"
 #include "plot/melting_plot.h"
+#include "plot/study_plot.h"
 #include "ui/results_view.h"
 #include "ui/study_tab.h"
+#include "ui/study_table_model.h"
 #include "window_fixture.h"
 
 namespace meltsim {
@@ -255,6 +259,68 @@ TEST_F(StudyTest, TheReferenceIsNamedByItsRunAndTheLegendSaysWhatTheDashesAre) {
     EXPECT_TRUE(c.dashed);
   }
   EXPECT_EQ(legendEntries, 1);
+}
+
+// --- The painting of a study plot and the model of a study table ---------
+
+TEST(StudyPlotPainting, BandsFillTheirPartOfTheAreaTheRightWayUp) {
+  // One band over the lower half of the value axis: below the middle the
+  // area is the band's colour, above it white.
+  StudyPlot plot;
+  plot.kind = StudyPlot::Kind::Map;
+  plot.xMin = 0;
+  plot.xMax = 10;
+  plot.yMin = 0;
+  plot.yMax = 10;
+  const PlotColour colour{200, 30, 30};
+  plot.bands.push_back({{{0, 0}, {10, 0}, {10, 5}, {0, 5}}, colour});
+  ColourKey key;
+  key.title = "MELTEND (turns)";
+  key.levels = {0, 5};
+  key.colours = {colour};
+  plot.colourKey = key;
+  QImage image(900, 600, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    RenderStudyPlot(painter, QRectF(0, 0, 900, 600), plot);
+  }
+  // Walk down the middle of the picture: white, then the band, and the
+  // change lies halfway between the top and bottom of the area.
+  const int x = 300;
+  int firstRed = -1, lastRed = -1;
+  for (int y = 0; y < 600; ++y) {
+    const QColor c = image.pixelColor(x, y);
+    if (c.red() > 180 && c.green() < 60 && c.blue() < 60) {
+      if (firstRed < 0) firstRed = y;
+      lastRed = y;
+    }
+  }
+  ASSERT_GT(firstRed, 0);
+  EXPECT_GT(lastRed - firstRed, 100);
+  EXPECT_EQ(image.pixelColor(x, firstRed - 5), QColor(Qt::white));
+  // The area spans from the title down to the axis labels: the band's top
+  // edge is its middle, with the band below.
+  EXPECT_GT(firstRed, 200);
+  EXPECT_LT(firstRed, 330);
+}
+
+TEST(StudyTableModel, ShowsHeadsWithUnitsAndSortsNumbersWithTheEmptyCellsLast) {
+  StudyTable table;
+  table.columns = {{"RPM", "1/min"}, {"OUTPUT", "kg/hr"}, {"status", "", false}};
+  table.rows = {{StudyCell{30.0, {}}, StudyCell{}, StudyCell{{}, "ok"}},
+                {StudyCell{20.0, {}}, StudyCell{321.0021, {}}, StudyCell{{}, "warning"}}};
+  StudyTableModel model;
+  model.SetTable(table);
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("OUTPUT (kg/hr)"));
+  EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("status"));
+  EXPECT_EQ(model.index(1, 1).data().toString(), QStringLiteral("321.0021"));
+  EXPECT_EQ(model.index(0, 1).data().toString(), QString());
+  EXPECT_GT(model.index(0, 1).data(StudyTableModel::kSortRole).toDouble(),
+            model.index(1, 1).data(StudyTableModel::kSortRole).toDouble());
+  EXPECT_EQ(model.index(1, 2).data(StudyTableModel::kSortRole).toString(),
+            QStringLiteral("warning"));
 }
 
 }  // namespace
