@@ -121,7 +121,7 @@ int MakeInputs(const FieldOptions& fields, unsigned jobs, std::ostream& err, Stu
   }
   InputData checked;
   if (const auto refused = ReadAndCheck(texts.texts, kDefaultSaveFileName, checked)) {
-    err << *refused << '\n';
+    err << refused->message << '\n';
     return kExitInputRejected;
   }
   inputs.base = texts.texts;
@@ -238,7 +238,7 @@ class StderrSink : public MessageSink {
   explicit StderrSink(std::ostream& err) : err_(err) {}
 
  protected:
-  void Display(const std::string& text) override { err_ << text << '\n'; }
+  void Display(const std::string& text, MessageKind) override { err_ << text << '\n'; }
 
  private:
   std::ostream& err_;
@@ -254,9 +254,7 @@ int WriteAnswerFiles(const SolveOptions& options, const GoalSeekResult& result, 
   if (outcome.status == RunStatus::FileError) return kExitFileError;
   bool ok = true;
   if (!options.json.empty()) {
-    ok = WriteOutput(options.json, RunJson(outcome.inputs, outcome.state, outcome.notices), err,
-                     err, "JSON") &&
-         ok;
+    ok = WriteOutput(options.json, RunJson(outcome.inputs, outcome.state), err, err, "JSON") && ok;
   }
   if (!options.csv.empty())
     ok = WriteOutput(options.csv, StepTableCsv(outcome.state), err, err, "CSV") && ok;

@@ -216,15 +216,22 @@ py::dict SensitivityStudy(const std::vector<std::string>& base, double step, boo
 
 }  // namespace
 
-// The message of the first input check that refuses the texts, or "".
-std::string CheckTexts(const std::vector<std::string>& texts) {
+// (message, symbol) of the first input check that refuses the texts, or
+// None when they may be used.
+py::object CheckTexts(const std::vector<std::string>& texts) {
   InputData in;
-  return ReadAndCheck(TextsOf(texts), kDefaultSaveFileName, in).value_or("");
+  const std::optional<InputProblem> problem =
+      ReadAndCheck(TextsOf(texts), kDefaultSaveFileName, in);
+  if (!problem) return py::none();
+  const char* symbol = problem->field >= 0
+                           ? kFields[static_cast<std::size_t>(problem->field)].symbol
+                           : "SaveFileName";
+  return py::make_tuple(problem->message, symbol);
 }
 
 void BindNativeStudy(py::module_& m) {
   m.def("check_texts", &CheckTexts, py::arg("texts"),
-        "The message of the first input check that refuses the 31 texts, or an empty text.");
+        "(message, symbol) of the first input check that refuses the 31 texts, or None.");
   m.def("goal_seek", &GoalSeekStudy, py::arg("base"), py::arg("symbol"), py::arg("quantity"),
         py::arg("target"), py::arg("within"), py::arg("series"), py::arg("jobs"),
         "The value of `symbol` in `within` (or half to twice its value) that gives `quantity` "

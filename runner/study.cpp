@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <nlohmann/json.hpp>
 
+#include "io/input_reading.h"
 #include "io/number_text.h"
 #include "model/field_help.h"
 #include "model/screw_zones.h"
@@ -492,8 +492,8 @@ std::array<std::optional<double>, 4> QuantitiesOf(const CaseRow& row, const Fiel
 
 // Failed above warning above ok.
 int Severity(const CaseRow& row) {
-  if (!row.results || row.status != CaseStatus::Ok) return 2;
-  return HasWarningStatus(row) ? 1 : 0;
+  if (row.status == CaseStatus::Ok && row.results) return 0;
+  return HasWarningStatus(row) ? 1 : 2;
 }
 
 std::string SideMessage(const char* side, const CaseRow& row, double stepPercent) {
@@ -576,14 +576,7 @@ void StudyControl::Report(double fraction) {
 
 // ---- points ----
 
-std::string StudyValueText(double value) {
-  // The JSON library writes the shortest decimal that reads back to the same
-  // double, with a point whatever the locale and on every platform this
-  // core builds for; "300.0" is written "300".
-  std::string text = nlohmann::json(value).dump();
-  if (text.size() > 2 && text.compare(text.size() - 2, 2, ".0") == 0) text.resize(text.size() - 2);
-  return text;
-}
+std::string StudyValueText(double value) { return ShortestText(value); }
 
 FieldTexts PointTexts(const FieldTexts& base, const std::vector<int>& fields,
                       const std::vector<double>& values) {

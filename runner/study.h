@@ -76,8 +76,8 @@ class StudyControl {
   std::mutex reportMutex_;
 };
 
-// The text a study gives a field for a number: the shortest decimal that
-// reads back to the same double, with a point whatever the locale.
+// The text a study gives a field for a number, and the numbers of its CSV:
+// the shortest decimal that reads back to the same double (ShortestText).
 std::string StudyValueText(double value);
 
 // The inputs of a study's point: `base` with each field of `fields` set to

@@ -122,16 +122,15 @@ double LastStepOnScrew(const InputData& in) {
   return start + (steps - 0.5) / kMeteringStepsPerTurn;
 }
 
-std::string StatusText(const CaseRow& row) {
-  return HasWarningStatus(row) ? "warning" : CaseStatusText(row.status);
-}
+std::string StatusText(const CaseRow& row) { return CaseStatusText(row.status); }
 
 bool HasWarningStatus(const CaseRow& row) {
-  return row.status == CaseStatus::Ok && row.results.has_value() && !row.warnings.empty();
+  return row.status == CaseStatus::Warning && row.results.has_value();
 }
 
 PointClass ClassOf(const CaseRow& row) {
-  if (row.status != CaseStatus::Ok || !row.results) return PointClass::Failed;
+  if (!row.results || (row.status != CaseStatus::Ok && row.status != CaseStatus::Warning))
+    return PointClass::Failed;
   if (HasWarningStatus(row)) return PointClass::NotPhysical;
   return Melted(*row.results) ? PointClass::Melted : PointClass::NotMelted;
 }

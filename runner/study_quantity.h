@@ -94,7 +94,7 @@ enum class PointClass {
 // The status decides: a run whose status is "warning" is not physical.
 PointClass ClassOf(const CaseRow& row);
 
-// True for a row with a result that carries a warning.
+// True for a row whose status is "warning": a result with a warning.
 bool HasWarningStatus(const CaseRow& row);
 
 // The row's status word: "ok", "warning", "input error", "calculation

@@ -1,9 +1,11 @@
 #include "runner/study_table.h"
 
 #include <nlohmann/json.hpp>
+#include <variant>
 
 #include "io/run_export.h"
 #include "model/field_help.h"
+#include "runner/sweep_table.h"
 
 namespace meltsim {
 
@@ -122,35 +124,29 @@ StudyTable GoalSeekTable(const GoalSeekResult& result) {
   return table;
 }
 
+// A cell of the sweep's table as a cell of a study's table.
+struct FromSweepCell {
+  StudyCell operator()(std::monostate) const { return {}; }
+  StudyCell operator()(std::int64_t count) const { return Number(static_cast<double>(count)); }
+  StudyCell operator()(double number) const { return Number(number); }
+  StudyCell operator()(const std::string& text) const { return Text(text); }
+  StudyCell operator()(const std::vector<std::string>& texts) const { return Text(Joined(texts)); }
+};
+
 StudyTable GridTable(const GridStudy& grid) {
   StudyTable table;
   table.study = "grid";
   table.columns.push_back({"case", ""});
   AddAxisColumns(table, grid.axes);
-  table.columns.push_back({"status", "", false});
-  table.columns.push_back({"message", "", false});
-  table.columns.push_back({"MELTEND", "turns"});
-  table.columns.push_back({"end", "", false});
-  table.columns.push_back({"QSQT", ""});
-  table.columns.push_back({"TAVM", UnitOfQuantity(StudyQuantity::TAVM)});
-  table.columns.push_back({"PTOTAL", "kW"});
-  table.columns.push_back({"warnings", "", false});
-  for (std::size_t i = 0; i < grid.rows.size(); ++i) {
-    const CaseRow& r = grid.rows[i];
+  for (const SweepColumn& column : kSweepRowColumns) {
+    const bool number = column.type == SweepCellType::Count || column.type == SweepCellType::Number;
+    table.columns.push_back({column.head, "", number});
+  }
+  for (const CaseRow& r : grid.rows) {
     std::vector<StudyCell> row = {Number(static_cast<double>(r.caseNumber))};
     for (double value : r.values) row.push_back(Number(value));
-    row.push_back(Text(StatusText(r)));
-    row.push_back(Text(r.message));
-    row.push_back(Number(GridMeltingEnd(grid, i)));
-    if (r.results) {
-      row.push_back(Text(MarchEndText(r.results->end)));
-      row.push_back(Number(r.results->summary.QSQT));
-      row.push_back(Number(r.results->summary.TAVM));
-      row.push_back(Number(r.results->summary.PTOTAL));
-    } else {
-      row.insert(row.end(), {StudyCell{}, StudyCell{}, StudyCell{}, StudyCell{}});
-    }
-    row.push_back(Text(Joined(r.warnings)));
+    for (const SweepColumn& column : kSweepRowColumns)
+      row.push_back(std::visit(FromSweepCell{}, column.cell(r)));
     table.rows.push_back(std::move(row));
   }
   return table;

@@ -47,8 +47,9 @@ StudyTable SensitivityTable(const SensitivityResult& result);
 // status.
 StudyTable GoalSeekTable(const GoalSeekResult& result);
 
-// case, the varied inputs, status, message, MELTEND, end, QSQT, TAVM,
-// PTOTAL, warnings.
+// The sweep's columns (runner/sweep_table.h): case, the varied inputs,
+// status, message, NSTEP, end, QSQT, FLIGHT, ..., so that a grid saved from
+// the window is the CSV of `meltsim-cli sweep`.
 StudyTable GridTable(const GridStudy& grid);
 
 // The text of a cell in CSV and in the window: numbers as StudyValueText.

@@ -583,10 +583,10 @@ std::optional<StudyInputs> TMF_Tad::StudyInputsOfFields() {
   ClearMark();
   const FieldTexts texts = CurrentFieldTexts();
   InputData checked;
-  if (const std::optional<std::string> refused =
+  if (const std::optional<InputProblem> refused =
           ReadAndCheck(texts, kDefaultSaveFileName, checked)) {
-    if (const std::optional<int> field = FieldOfInputMessage(texts, *refused)) MarkField(*field);
-    ShowMessage(QString::fromStdString(*refused));
+    if (refused->field >= 0) MarkField(refused->field);
+    ShowMessage(QString::fromStdString(refused->message));
     return std::nullopt;
   }
   StudyInputs inputs;

@@ -259,6 +259,6 @@ def sensitivity(step: float = 5.0, jobs: Optional[int] = None, *, datafile: Any 
 
 def _check_inputs(texts: List[str]) -> None:
     """The inputs as given must pass the checks of GO."""
-    message = _core.check_texts(texts)
-    if message:
-        raise InputError(message)
+    problem = _core.check_texts(texts)
+    if problem is not None:
+        raise InputError(*problem)

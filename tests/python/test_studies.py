@@ -129,10 +129,12 @@ def test_wrong_arguments_are_refused_before_anything_runs(call, error):
 
 
 def test_refused_inputs_are_the_input_errors_of_go():
-    with pytest.raises(meltsim.InputError, match="Value of Screw Diameter is not correct"):
+    with pytest.raises(meltsim.InputError, match="Value of Screw Diameter is not correct") as error:
         meltsim.capacity(D=-1)
-    with pytest.raises(meltsim.InputError, match="Input value is not correct!"):
+    assert error.value.symbol == "D"
+    with pytest.raises(meltsim.InputError, match="Input value is not correct!") as error:
         meltsim.sensitivity(RPM="fast")
+    assert error.value.symbol == "RPM"
 
 
 def test_ctrl_c_stops_a_long_capacity_study():
