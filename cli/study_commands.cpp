@@ -440,8 +440,7 @@ int CapacitySubcommand(const CapacityOptions& options, std::ostream& out, std::o
   const auto found = std::count_if(points.begin(), points.end(),
                                    [](const CapacityPoint& p) { return p.OUTPUT.has_value(); });
   err << "capacity: " << points.size() << " point" << (points.size() == 1 ? "" : "s") << ", "
-      << found << " found, " << control.Runs() << " runs in " << FixedText(seconds, 15, 2)
-      << " s\n";
+      << found << " found, " << control.Runs() << " runs in " << DecimalsText(seconds, 2) << " s\n";
   return code;
 }
 
@@ -469,11 +468,11 @@ int SensitivitySubcommand(const SensitivityOptions& options, std::ostream& out, 
   for (std::size_t q = 0; q < kSensitivityQuantities.size(); ++q) {
     const QuantityInfo& info = InfoOf(kSensitivityQuantities[q]);
     base += (q == 0 ? "" : ", ") + std::string(info.symbol) + " = " +
-            (result.base[q] ? FixedText(*result.base[q], 15, q == 3 ? 4 : 2) : std::string("-"));
+            (result.base[q] ? DecimalsText(*result.base[q], q == 3 ? 4 : 2) : std::string("-"));
   }
   err << "base run (" << StatusText(result.baseRow) << "): " << base << '\n';
   err << "sensitivity: " << result.rows.size() << " inputs, " << control.Runs() << " runs in "
-      << FixedText(seconds, 15, 2) << " s\n";
+      << DecimalsText(seconds, 2) << " s\n";
   return code;
 }
 

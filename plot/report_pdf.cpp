@@ -181,7 +181,10 @@ QString CellOf(const StudyCell& cell) {
 
 // A column head that may wrap after an underscore ("MELTEND_ elasticity").
 QString HeadOf(const StudyColumn& column) {
-  return Utf8(ColumnHead(column)).replace(QLatin1Char('_'), QStringLiteral("_\u200b"));
+  // A unit such as "(1/min)" stays whole: no break after its slash.
+  return Utf8(ColumnHead(column))
+      .replace(QLatin1Char('_'), QStringLiteral("_\u200b"))
+      .replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
 }
 
 // The widths of a study's columns: each as wide as its longest word of the
@@ -196,7 +199,7 @@ std::vector<double> StudyColumnWidths(QPainter& painter, const StudyTable& table
     double width = 0;
     for (const QString& word :
          Utf8(ColumnHead(table.columns[c])).split(QRegularExpression(QStringLiteral("[ _]"))))
-      width = std::max(width, headMetrics.horizontalAdvance(word + QLatin1Char('_')));
+      width = std::max(width, headMetrics.horizontalAdvance(word + QLatin1Char('_')) * 1.1);
     for (const std::vector<StudyCell>& cells : table.rows)
       width = std::max(width, metrics.horizontalAdvance(CellOf(cells[c])));
     if (!table.columns[c].number) width = std::min(width, pageWidth / 3);
@@ -242,11 +245,16 @@ void StudyTableRows(PageCursor& cursor, QPainter& painter, const StudyTable& tab
     h *= 1.08;
     if (cursor.Y() + h > page.bottom()) cursor.NewPage();
     painter.setPen(Qt::black);
+    // A text column keeps a space from the number before it.
+    const double indent = QFontMetricsF(painter.font()).averageCharWidth();
     double x = page.left();
     for (std::size_t c : block) {
-      const int align = (table.columns[c].number ? Qt::AlignRight : Qt::AlignLeft) |
+      const bool number = table.columns[c].number;
+      const int align = (number ? Qt::AlignRight : Qt::AlignLeft) |
                         (head ? Qt::AlignBottom : Qt::AlignTop) | Qt::TextWordWrap;
-      painter.drawText(QRectF(x, cursor.Y(), widths[c] - 2, h), align, texts[static_cast<int>(c)]);
+      const double left = number || c == 0 ? 0 : indent;
+      painter.drawText(QRectF(x + left, cursor.Y(), widths[c] - 2 - left, h), align,
+                       texts[static_cast<int>(c)]);
       x += widths[c];
     }
     cursor.Skip(h);

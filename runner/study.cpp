@@ -77,7 +77,7 @@ std::vector<CaseRow> RunPoints(const StudyInputs& inputs, const std::vector<Fiel
 std::string FieldUnit(int field) { return kFieldHelp[static_cast<std::size_t>(field)].unit; }
 
 // A number for a message, with `decimals` decimals.
-std::string Decimals(double value, int decimals) { return FixedText(value, 15, decimals); }
+std::string Decimals(double value, int decimals) { return DecimalsText(value, decimals); }
 
 // Enough decimals to tell apart two values `spread` apart (at least one
 // significant digit of the spread), from 0 to 8.

@@ -338,7 +338,7 @@ StudyPlot DescribeSensitivityPlot(const SensitivityResult& result, StudyQuantity
   plot.xTitle = "change of " + std::string(info.symbol);
   if (base.has_value()) {
     const double from = base.value();
-    plot.xTitle += " from " + FixedText(from, 15, 2) + (unit == "-" ? "" : " " + unit);
+    plot.xTitle += " from " + DecimalsText(from, 2) + (unit == "-" ? "" : " " + unit);
   }
   if (unit != "-") plot.xTitle += " (" + unit + ")";
   plot.minusName = "-" + step + " %";

@@ -9,7 +9,7 @@ namespace meltsim {
 
 namespace {
 
-std::string Fixed(double value, int decimals) { return FixedText(value, 15, decimals); }
+std::string Fixed(double value, int decimals) { return DecimalsText(value, decimals); }
 
 std::string AxesText(const std::vector<VaryAxis>& axes) {
   std::string text;
@@ -102,7 +102,8 @@ StudyReport ReportOfCapacity(const std::vector<VaryAxis>& axes,
     report.lines.push_back(Count(warnings, "point's run", "points' runs") +
                            " at the capacity carry a warning: not physical there.");
   }
-  report.lines.push_back("Each capacity is bracketed to 0.05 % and checked 0.2 % and 2 % above and 0.2 % below.");
+  report.lines.push_back(
+      "Each capacity is bracketed to 0.05 % and checked 0.2 % and 2 % above and 0.2 % below.");
   report.table = CapacityTable(axes, points);
   report.plot = DescribeCapacityPlot(axes, points, by);
   report.runs = runs;

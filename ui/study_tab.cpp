@@ -65,7 +65,7 @@ QString Qs(const std::string& text) { return QString::fromStdString(text); }
 
 // "300" for 300, "0.35" for 0.35: a value as a field shows it.
 QString ValueText(double value) {
-  return Qs(StudyValueText(ConvertNumber(FixedText(value, 3, 6)).value_or(value)));
+  return Qs(StudyValueText(ConvertNumber(SignificantText(value, 3)).value_or(value)));
 }
 
 QPushButton* Button(const QString& text, const QString& name, QWidget* parent) {

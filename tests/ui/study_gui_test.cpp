@@ -132,6 +132,22 @@ TEST_F(StudyTest, RunsOnAThreadOfItsOwnWhileTheWindowAnswersAndSavesTheCommandLi
                               QStringLiteral("RPM=30,35,40")}));
 }
 
+TEST_F(StudyTest, TheTableOfAMapIsTheCsvOfTheSweep) {
+  Study()->ChooseStudy(StudyTab::Kind::Map);
+  Study()->SetInput(0, QStringLiteral("RPM"), QStringLiteral("30"), QStringLiteral("50"), 2);
+  Study()->SetInput(1, QStringLiteral("TS0"), QStringLiteral("20"), QStringLiteral("40"), 3);
+  Study()->UseInput(1, true);
+  Click("StudyRunBtn");
+  ASSERT_TRUE(WaitForStudy());
+  EXPECT_EQ(Study()->Last()->plot.kind, StudyPlot::Kind::Map);
+  dialogs_.saveFile = Path(QStringLiteral("map.csv"));
+  Click("StudySaveTableBtn");
+  EXPECT_EQ(
+      ReadBytes(Path(QStringLiteral("map.csv"))),
+      CliOutput({QStringLiteral("sweep"), QStringLiteral("--vary"), QStringLiteral("RPM=30,50"),
+                 QStringLiteral("--vary"), QStringLiteral("TS0=20,30,40")}));
+}
+
 TEST_F(StudyTest, CancelStopsALongStudyAndKeepsNoResult) {
   ChooseCapacityOverSpeeds(QStringLiteral("20"), QStringLiteral("80"), 201);
   Click("StudyRunBtn");
