@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
@@ -8,6 +10,7 @@
 #include "cli/field_options.h"
 #include "cli/fit_viscosity.h"
 #include "cli/run_subcommand.h"
+#include "cli/study_commands.h"
 #include "cli/sweep.h"
 #include "model/version.h"
 
@@ -27,6 +30,13 @@ int Main(int argc, char** argv) {
   CLI::App* sweep = AddSweepSubcommand(app, sweepOptions);
   FitViscosityOptions fitOptions;
   CLI::App* fit = AddFitViscositySubcommand(app, fitOptions);
+  SolveOptions solveOptions;
+  CLI::App* solve = AddSolveSubcommand(app, solveOptions);
+  CapacityOptions capacityOptions;
+  CLI::App* capacity = AddCapacitySubcommand(app, capacityOptions);
+  SensitivityOptions sensitivityOptions;
+  CLI::App* sensitivity = AddSensitivitySubcommand(app, sensitivityOptions);
+  const bool terminal = isatty(STDERR_FILENO) != 0;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -36,6 +46,11 @@ int Main(int argc, char** argv) {
     if (run->parsed()) return RunSubcommand(runOptions, std::cerr);
     if (sweep->parsed()) return SweepSubcommand(sweepOptions);
     if (fit->parsed()) return FitViscositySubcommand(fitOptions, std::cout, std::cerr);
+    if (solve->parsed()) return SolveSubcommand(solveOptions, std::cout, std::cerr, terminal);
+    if (capacity->parsed())
+      return CapacitySubcommand(capacityOptions, std::cout, std::cerr, terminal);
+    if (sensitivity->parsed())
+      return SensitivitySubcommand(sensitivityOptions, std::cout, std::cerr, terminal);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return kExitCalculationFailed;

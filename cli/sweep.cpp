@@ -11,6 +11,7 @@
 #include <memory>
 #include <system_error>
 
+#include "cli/study_commands.h"
 #include "io/number_text.h"
 #include "runner/sweep_runner.h"
 #include "runner/sweep_table.h"
@@ -99,6 +100,13 @@ class CountingSink : public CaseRowSink {
     if (row.status == CaseStatus::Warning) ++warning;
   }
   std::uint64_t rows = 0, ok = 0, warning = 0;
+};
+
+// Keeps the rows for the plot.
+class CollectingRowSink : public CaseRowSink {
+ public:
+  void Write(const CaseRow& row) override { rows.push_back(row); }
+  std::vector<CaseRow> rows;
 };
 
 // An output stream: standard output for "-", else a file created anew.
@@ -207,6 +215,13 @@ CLI::App* AddSweepSubcommand(CLI::App& app, SweepOptions& options) {
                    "Run only the cases K+1, K+1+N, K+1+2N, ... of the grid (0 <= K < N), for N "
                    "jobs sharing one study; the case column joins them. E.g. --shard 0/4")
       ->type_name("K/N");
+  sweep
+      ->add_option("--plot", options.plot,
+                   "Also draw the study into FILE, .png or .svg: with two --vary the operating "
+                   "map (MELTEND as filled contours, the points that did not melt, are not "
+                   "physical or failed, and the capacity line when OUTPUT is one of them), with "
+                   "one MELTEND against it. E.g. --plot map.png")
+      ->type_name("FILE");
   sweep->footer(SweepFooter());
   return sweep;
 }
@@ -216,6 +231,10 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
   SweepPlan plan;
   if (const int code = MakePlan(options, err, plan); code != kExitDone) return code;
 
+  if (!options.plot.empty()) {
+    const std::string problem = SweepPlotProblem(options.plot, plan.grid.Axes().size());
+    if (!problem.empty()) return Usage(err, problem);
+  }
   const std::string csvPath = options.output.empty() && options.json.empty() ? "-" : options.output;
   if (csvPath == "-" && options.json == "-") {
     return Usage(err, "-o - and --json - cannot both go to standard output");
@@ -238,6 +257,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
     settings.progress = [&bar](std::uint64_t done, std::uint64_t total) { bar->Show(done, total); };
   }
   CountingSink counts;
+  CollectingRowSink plotted;
   TeeRowSink sinks;
   std::unique_ptr<CsvRowWriter> csvWriter;
   std::unique_ptr<JsonLinesRowWriter> jsonWriter;
@@ -248,6 +268,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
       sinks.Add(*(jsonWriter = std::make_unique<JsonLinesRowWriter>(*json.stream, plan.grid)));
     }
     sinks.Add(counts);
+    if (!options.plot.empty()) sinks.Add(plotted);
     RunSweep(plan, settings, sinks);
     for (Output* o : {&csv, &json}) {
       if (o->stream && !o->stream->flush()) throw OutputError("Can not write the sweep output");
@@ -261,6 +282,13 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
       << " ok, " << counts.warning << " with a warning, "
       << counts.rows - counts.ok - counts.warning << " failed) in " << DecimalsText(seconds, 2)
       << " s with " << settings.jobs << " thread" << (settings.jobs == 1 ? "" : "s") << "\n";
+  if (!options.plot.empty()) {
+    if (const std::string error = WriteSweepPlot(plan, plotted.rows, settings.jobs, options.plot);
+        !error.empty()) {
+      err << error << '\n';
+      return kExitFileError;
+    }
+  }
   return kExitDone;
 }
 

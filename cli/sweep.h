@@ -23,6 +23,7 @@ struct SweepOptions {
   std::string resultsDir;           // --results-dir DIR: a result file per case
   unsigned jobs = 0;                // --jobs N; 0: every core
   std::string shard;                // --shard K/N; empty: every case
+  std::string plot;                 // --plot FILE: the map of two inputs, MELTEND against one
 };
 
 // Adds the `sweep` subcommand with its options to `app`.

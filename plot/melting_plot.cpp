@@ -28,7 +28,8 @@ namespace meltsim {
 namespace {
 
 constexpr int kMinimumViewWidth = 300, kMinimumViewHeight = 235;
-constexpr const char* kRoleProperty = "meltsimRole";  // "column", "end" or "zone" on each series
+// "column", "end", "zone" or "legend" on each series.
+constexpr const char* kRoleProperty = "meltsimRole";
 constexpr const char* kReferenceProperty = "meltsimReference";
 
 QColor ColourOf(PlotColour c) { return QColor(c.red, c.green, c.blue); }
@@ -79,7 +80,9 @@ void AddCurves(QChart* chart, const PlotDescription& d) {
     QList<QPointF> points;
     for (const auto& [x, y] : curve.points) points.append(QPointF(x, y));
     const QPen pen(ColourOf(curve.colour), curve.width, PenStyleOf(curve.style));
-    AddLine(chart, curve.name, points, pen, curve.reference, curve.inLegend, "column");
+    // A curve without points is an entry of the legend alone.
+    AddLine(chart, curve.name, points, pen, curve.reference, curve.inLegend,
+            curve.points.empty() ? "legend" : "column");
   }
 }
 
@@ -317,9 +320,10 @@ std::vector<CurveInfo> MeltingPlot::Curves(PlotKind kind) const {
     info.reference = line->property(kReferenceProperty).toBool();
     info.dashed = line->pen().style() != Qt::SolidLine;
     const QString role = line->property(kRoleProperty).toString();
-    info.role = role == QStringLiteral("end")    ? CurveInfo::Role::EndMark
-                : role == QStringLiteral("zone") ? CurveInfo::Role::ZoneEnd
-                                                 : CurveInfo::Role::Column;
+    info.role = role == QStringLiteral("end")      ? CurveInfo::Role::EndMark
+                : role == QStringLiteral("zone")   ? CurveInfo::Role::ZoneEnd
+                : role == QStringLiteral("legend") ? CurveInfo::Role::LegendEntry
+                                                   : CurveInfo::Role::Column;
     info.points = line->points();
     curves.push_back(info);
   }

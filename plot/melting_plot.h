@@ -41,9 +41,10 @@ struct CurveInfo {
   bool reference = false;  // belongs to the kept reference run
   bool dashed = false;
   enum class Role {
-    Column,   // a column of the result table against FLIGHT
-    EndMark,  // the vertical line where melting or the screw ended
-    ZoneEnd,  // the vertical line where a zone of the screw ends
+    Column,       // a column of the result table against FLIGHT
+    EndMark,      // the vertical line where melting or the screw ended
+    ZoneEnd,      // the vertical line where a zone of the screw ends
+    LegendEntry,  // no line: an entry of the legend ("dashed: reference")
   } role = Role::Column;
   QList<QPointF> points;
 };

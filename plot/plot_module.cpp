@@ -8,9 +8,11 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "plot/melting_plot.h"
+#include "plot/study_plot.h"
 
 namespace {
 
@@ -20,13 +22,15 @@ void ErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& text) 
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-std::string Draw(const meltsim::PlotDescription& d, const char* path, int width, int height) {
+using Painting = std::function<QString(const QString& file, QSize size)>;
+
+std::string Draw(const Painting& paint, const char* path, int width, int height) {
   const QString file = QFile::decodeName(path);
   const QSize size(width, height);
   if (QCoreApplication::instance() != nullptr) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
       return "plotting needs a widget application";
-    return meltsim::SavePlot(d, file, size).toStdString();
+    return paint(file, size).toStdString();
   }
   // Without an application object one is made for this call, on the
   // offscreen platform unless QT_QPA_PLATFORM names another, so no display
@@ -40,10 +44,28 @@ std::string Draw(const meltsim::PlotDescription& d, const char* path, int width,
   std::string error;
   {
     const QApplication app(argc, argv.data());
-    error = meltsim::SavePlot(d, file, size).toStdString();
+    error = paint(file, size).toStdString();
   }
   qInstallMessageHandler(previous);
   return error;
+}
+
+// 0 when the file was written; 1 with the error text in `error`.
+int DrawOrTell(const Painting& paint, const char* path, int width, int height, char* error,
+               std::size_t errorSize) {
+  std::string problem;
+  try {
+    problem = Draw(paint, path, width, height);
+  } catch (const std::exception& e) {
+    problem = e.what();
+  }
+  if (problem.empty()) return 0;
+  if (errorSize > 0) {
+    const std::size_t n = std::min(problem.size(), errorSize - 1);
+    std::memcpy(error, problem.data(), n);
+    error[n] = '\0';
+  }
+  return 1;
 }
 
 }  // namespace
@@ -55,19 +77,17 @@ extern "C" {
 [[gnu::visibility("default")]] int meltsim_write_plot(const meltsim::PlotDescription* d,
                                                       const char* path, int width, int height,
                                                       char* error, std::size_t errorSize) {
-  std::string problem;
-  try {
-    problem = Draw(*d, path, width, height);
-  } catch (const std::exception& e) {
-    problem = e.what();
-  }
-  if (problem.empty()) return 0;
-  if (errorSize > 0) {
-    const std::size_t n = std::min(problem.size(), errorSize - 1);
-    std::memcpy(error, problem.data(), n);
-    error[n] = '\0';
-  }
-  return 1;
+  return DrawOrTell(
+      [d](const QString& file, QSize size) { return meltsim::SavePlot(*d, file, size); }, path,
+      width, height, error, errorSize);
+}
+
+[[gnu::visibility("default")]] int meltsim_write_study_plot(const meltsim::StudyPlot* d,
+                                                            const char* path, int width, int height,
+                                                            char* error, std::size_t errorSize) {
+  return DrawOrTell(
+      [d](const QString& file, QSize size) { return meltsim::SaveStudyPlot(*d, file, size); }, path,
+      width, height, error, errorSize);
 }
 
 }  // extern "C"

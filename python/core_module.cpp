@@ -15,6 +15,7 @@
 #include "model/field_help.h"
 #include "model/version.h"
 #include "python/native_run.h"
+#include "python/native_study.h"
 #include "python/native_sweep.h"
 #include "python/py_errors.h"
 #include "python/py_values.h"
@@ -111,4 +112,5 @@ PYBIND11_MODULE(_core, m) {
   RegisterErrorTranslators();
   BindNativeRun(m);
   BindNativeSweep(m);
+  BindNativeStudy(m);
 }

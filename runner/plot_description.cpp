@@ -40,6 +40,8 @@ const PlotLayout& LayoutOf(PlotKind kind) {
 }
 
 constexpr PlotColour kEndMarkColour{128, 0, 0};
+// The kept reference's end mark stands apart from the current run's.
+constexpr PlotColour kReferenceEndMarkColour{110, 110, 110};
 constexpr PlotColour kZoneEndColour{90, 90, 90};
 
 struct Range {
@@ -65,7 +67,7 @@ void AddCurves(PlotDescription& d, const PlotLayout& layout, const RunResults& r
     curve.width = reference ? 1.6 : 2.2;
     curve.style = reference ? LineStyle::Dash : LineStyle::Solid;
     curve.reference = reference;
-    // The dashed lines speak for themselves; the legend keeps to the current run.
+    // One entry of the legend says what the dashes are (LegendOfReference).
     curve.inLegend = !reference;
     d.curves.push_back(std::move(curve));
   }
@@ -79,12 +81,25 @@ void AddEndMark(PlotDescription& d, const RunResults& run, bool reference) {
   mark.x = *at;
   mark.name = run.end == MarchEnd::EndOfScrew ? "screw end" : "melting end";
   if (reference) mark.name += " (reference)";
-  mark.colour = kEndMarkColour;
+  mark.colour = reference ? kReferenceEndMarkColour : kEndMarkColour;
   mark.width = reference ? 1.2 : 1.6;
   mark.style = reference ? LineStyle::Dash : LineStyle::DashDot;
   mark.reference = reference;
   mark.inLegend = !reference;
   d.marks.push_back(std::move(mark));
+}
+
+// A curve without points whose legend entry says that the dashed curves
+// are the kept reference's: the legend's markers show colours, not dashes.
+void AddReferenceLegend(PlotDescription& d) {
+  PlotCurve entry;
+  entry.name = "dashed: reference";
+  entry.colour = kReferenceEndMarkColour;
+  entry.width = 1.6;
+  entry.style = LineStyle::Dash;
+  entry.reference = true;
+  entry.inLegend = true;
+  d.curves.push_back(std::move(entry));
 }
 
 void AddZones(PlotDescription& d, const ScrewMarks& marks) {
@@ -145,6 +160,7 @@ PlotDescription DescribePlot(PlotKind kind, const RunResults* current,
   Range y;
   if (reference != nullptr) AddCurves(d, layout, *reference, true, y);
   if (current != nullptr) AddCurves(d, layout, *current, false, y);
+  if (reference != nullptr) AddReferenceLegend(d);
   ScaleValueAxis(d, y);
   if (kind == PlotKind::MeltingProfile) {
     const RunResults* main = current != nullptr ? current : reference;

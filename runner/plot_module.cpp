@@ -49,6 +49,7 @@ std::vector<fs::path> Candidates() {
 struct LoadedModule {
   void* handle = nullptr;
   PlotModuleWriteFunction write = nullptr;
+  PlotModuleStudyFunction writeStudy = nullptr;
   std::string problem;
 };
 
@@ -70,13 +71,16 @@ LoadedModule Load() {
     const auto abi = reinterpret_cast<PlotModuleAbiFunction>(dlsym(handle, kPlotModuleAbiSymbol));
     const auto write =
         reinterpret_cast<PlotModuleWriteFunction>(dlsym(handle, kPlotModuleWriteSymbol));
-    if (abi == nullptr || write == nullptr || abi() != kPlotModuleAbi) {
+    const auto writeStudy =
+        reinterpret_cast<PlotModuleStudyFunction>(dlsym(handle, kPlotModuleStudySymbol));
+    if (abi == nullptr || write == nullptr || writeStudy == nullptr || abi() != kPlotModuleAbi) {
       module.problem =
           "the plot module " + path.string() + " belongs to another version of meltsim";
       return module;
     }
     module.handle = handle;
     module.write = write;
+    module.writeStudy = writeStudy;
     return module;
   }
   module.problem = "plotting is not available: the plot module " +
@@ -95,6 +99,16 @@ std::string WritePlotWithModule(const PlotDescription& d, const std::string& pat
   if (module.write == nullptr) return module.problem;
   std::array<char, 1024> error{};
   if (module.write(&d, path.c_str(), width, height, error.data(), error.size()) != 0)
+    return error.data();
+  return "";
+}
+
+std::string WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path, int width,
+                                     int height) {
+  const LoadedModule module = Load();
+  if (module.writeStudy == nullptr) return module.problem;
+  std::array<char, 1024> error{};
+  if (module.writeStudy(&d, path.c_str(), width, height, error.data(), error.size()) != 0)
     return error.data();
   return "";
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runner/plot_description.h"
+#include "runner/study_plot.h"
 
 namespace meltsim {
 
@@ -17,11 +18,15 @@ namespace meltsim {
 // suffix) and returns 0, or returns 1 with the error text in `error`.
 constexpr const char* kPlotModuleAbiSymbol = "meltsim_plot_module_abi";
 constexpr const char* kPlotModuleWriteSymbol = "meltsim_write_plot";
-// Changes whenever PlotDescription or the entry points change.
-constexpr int kPlotModuleAbi = 1;
+// meltsim_write_study_plot() does the same for the plot of a study.
+constexpr const char* kPlotModuleStudySymbol = "meltsim_write_study_plot";
+// Changes whenever PlotDescription, StudyPlot or the entry points change.
+constexpr int kPlotModuleAbi = 2;
 using PlotModuleAbiFunction = int (*)();
 using PlotModuleWriteFunction = int (*)(const PlotDescription* d, const char* path, int width,
                                         int height, char* error, std::size_t errorSize);
+using PlotModuleStudyFunction = int (*)(const StudyPlot* d, const char* path, int width, int height,
+                                        char* error, std::size_t errorSize);
 
 // The file name of the module.
 constexpr const char* kPlotModuleFileName = "libmeltsim-plot.so";
@@ -35,5 +40,9 @@ std::string PlotModuleProblem();
 // when the file was written.
 std::string WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
                                 int height);
+
+// Draws the plot of a study into `path` through the module.
+std::string WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path,
+                                     int width = kStudyPlotWidth, int height = kStudyPlotHeight);
 
 }  // namespace meltsim

@@ -16,4 +16,8 @@ std::string WritePlotWithModule(const PlotDescription&, const std::string&, int,
   return kUnavailable;
 }
 
+std::string WriteStudyPlotWithModule(const StudyPlot&, const std::string&, int, int) {
+  return kUnavailable;
+}
+
 }  // namespace meltsim

@@ -17,36 +17,41 @@ namespace meltsim {
 
 namespace {
 
-CaseResults ResultsOf(const InputData& in, const SimState& s) {
+CaseResults ResultsOf(const InputData& in, const SimState& s, bool withProfile) {
   CaseResults r;
   r.NSTEP = s.NSTEP;
   r.end = s.marchEnd;
   if (s.NSTEP > 0 && s.StepResults.size() >= static_cast<std::size_t>(s.NSTEP)) {
     r.FLIGHT = s.StepResults[s.NSTEP - 1].RFLIGHT;
   }
+  if (withProfile && s.NSTEP > 0 && s.StepResults.size() >= static_cast<std::size_t>(s.NSTEP)) {
+    r.solidProfile.reserve(static_cast<std::size_t>(s.NSTEP));
+    for (int i = 0; i < s.NSTEP; ++i)
+      r.solidProfile.emplace_back(s.StepResults[i].RFLIGHT, s.StepResults[i].RQSQT);
+  }
   r.summary = SummaryOf(in, s);
   return r;
 }
 
-void FillRow(const RunOutcome& out, CaseRow& row) {
+void FillRow(const RunOutcome& out, bool withProfile, CaseRow& row) {
   row.status = StatusOf(out);
   row.notices = out.notices;
   row.warnings = out.warnings;
   row.notes = out.notes;
   row.accounting = out.accounting;
   if (out.status == RunStatus::Done) {
-    row.results = ResultsOf(out.inputs, out.state);
+    row.results = ResultsOf(out.inputs, out.state, withProfile);
     return;
   }
   row.message = out.message;
   // A result file that could not be completed after a finished march.
   if (out.status == RunStatus::FileError && out.state.marchEnd != MarchEnd::NotRun) {
-    row.results = ResultsOf(out.inputs, out.state);
+    row.results = ResultsOf(out.inputs, out.state, withProfile);
   }
 }
 
 // Read and check like GO, then the simulation; no file is touched.
-void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
+void RunInMemory(const FieldTexts& texts, SeriesMode mode, bool withProfile, CaseRow& row) {
   InputData in;
   if (const Expected<void> checked = ReadAndCheck(texts, kDefaultSaveFileName, in); !checked) {
     row.status = CaseStatus::InputError;
@@ -54,14 +59,14 @@ void RunInMemory(const FieldTexts& texts, SeriesMode mode, CaseRow& row) {
     return;
   }
   RecordingMessageSink messages;
-  FillRow(SimulateInputs(in, messages, mode), row);
+  FillRow(SimulateInputs(in, messages, mode), withProfile, row);
 }
 
 // The run command of `meltsim-cli run`, with the case's result file.
 void RunWithResultFile(const FieldTexts& texts, const std::string& path, SeriesMode mode,
-                       CaseRow& row) {
+                       bool withProfile, CaseRow& row) {
   RecordingMessageSink messages;
-  FillRow(RunCommand(texts, path, messages, mode), row);
+  FillRow(RunCommand(texts, path, messages, mode), withProfile, row);
 }
 
 // Holds the rows that are finished ahead of the next one to be written, in
@@ -125,8 +130,9 @@ class ReorderBuffer {
 // counter, runs it with its own inputs and state, and files the row.
 class Workers {
  public:
-  Workers(const SweepPlan& plan, std::uint64_t total, ReorderBuffer& buffer)
-      : plan_(plan), total_(total), buffer_(buffer) {}
+  Workers(const SweepPlan& plan, const CaseFunction& runCase, std::uint64_t total,
+          ReorderBuffer& buffer)
+      : plan_(plan), runCase_(runCase), total_(total), buffer_(buffer) {}
   ~Workers() { Join(); }
 
   void Start(unsigned jobs) {
@@ -150,7 +156,7 @@ class Workers {
         const std::uint64_t position = nextPosition_.fetch_add(1);
         if (position >= total_ || !buffer_.WaitForRoom(position)) return;
         const std::uint64_t index = plan_.shardIndex + position * plan_.shardCount;
-        buffer_.Put(position, RunSweepCase(plan_, index));
+        buffer_.Put(position, runCase_(plan_, index));
       }
     } catch (...) {  // out of memory or the like: the sweep cannot go on
       {
@@ -162,6 +168,7 @@ class Workers {
   }
 
   const SweepPlan& plan_;
+  const CaseFunction& runCase_;
   const std::uint64_t total_;
   ReorderBuffer& buffer_;
   std::atomic<std::uint64_t> nextPosition_{0};
@@ -193,11 +200,11 @@ CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
   try {
     const FieldTexts texts = plan.grid.TextsAt(plan.base, index);
     if (plan.resultsDir.empty()) {
-      RunInMemory(texts, plan.seriesMode, row);
+      RunInMemory(texts, plan.seriesMode, plan.keepSolidProfile, row);
     } else {
       const std::filesystem::path file =
           std::filesystem::path(plan.resultsDir) / CaseFileName(row.caseNumber, plan.grid.Size());
-      RunWithResultFile(texts, file.string(), plan.seriesMode, row);
+      RunWithResultFile(texts, file.string(), plan.seriesMode, plan.keepSolidProfile, row);
     }
   } catch (const std::exception& e) {  // e.g. a check of the model's own consistency
     row.status = CaseStatus::CalculationError;
@@ -214,9 +221,9 @@ namespace {
 // One job: every case on the calling thread, in order, with no thread at all
 // (a platform without threads runs sweeps this way).
 void RunSweepHere(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink,
-                  std::uint64_t total) {
+                  const CaseFunction& runCase, std::uint64_t total) {
   for (std::uint64_t position = 0; position < total; ++position) {
-    sink.Write(RunSweepCase(plan, plan.shardIndex + position * plan.shardCount));
+    sink.Write(runCase(plan, plan.shardIndex + position * plan.shardCount));
     if (settings.progress) settings.progress(position + 1, total);
   }
 }
@@ -224,14 +231,19 @@ void RunSweepHere(const SweepPlan& plan, const SweepSettings& settings, CaseRowS
 }  // namespace
 
 void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink) {
+  RunSweep(plan, settings, sink, RunSweepCase);
+}
+
+void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink,
+              const CaseFunction& runCase) {
   const std::uint64_t total = ShardSize(plan);
   if (total == 0) return;
   const unsigned jobs = static_cast<unsigned>(std::clamp<std::uint64_t>(settings.jobs, 1, total));
-  if (jobs == 1) return RunSweepHere(plan, settings, sink, total);
+  if (jobs == 1) return RunSweepHere(plan, settings, sink, runCase, total);
   const std::size_t window =
       settings.window > 0 ? settings.window : std::max<std::size_t>(256, 64 * std::size_t{jobs});
   ReorderBuffer buffer(std::max<std::size_t>(window, 1));
-  Workers workers(plan, total, buffer);
+  Workers workers(plan, runCase, total, buffer);
   try {
     workers.Start(jobs);
     for (std::uint64_t written = 0; written < total; ++written) {

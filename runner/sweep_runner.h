@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/input_data.h"
@@ -30,6 +31,9 @@ struct CaseResults {
   MarchEnd end = MarchEnd::NotRun;
   std::optional<double> FLIGHT;  // FLIGHT of the last recorded row; none without rows
   SummaryValues summary;
+  // (FLIGHT, QS/QT) of every recorded row when the plan keeps them, for the
+  // studies that look for where the solid ratio crosses a level.
+  std::vector<std::pair<double, double>> solidProfile;
 };
 
 // One row of the study.
@@ -61,6 +65,7 @@ struct SweepPlan {
   std::uint64_t shardCount = 1;
   std::string resultsDir;  // non-empty: every case also writes its result file there
   SeriesMode seriesMode = kDefaultSeriesMode;
+  bool keepSolidProfile = false;  // fill CaseResults::solidProfile
 };
 
 // Number of grid cases that the plan's shard runs.
@@ -93,5 +98,14 @@ unsigned DefaultJobs();
 // Runs every case of the plan's shard and writes its rows to `sink` in grid
 // order. An exception from the sink stops the workers and is passed on.
 void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink);
+
+// What a worker does for grid index `index`: RunSweepCase, or a study's own
+// work for one point of its grid (a search made of several runs).
+using CaseFunction = std::function<CaseRow(const SweepPlan& plan, std::uint64_t index)>;
+
+// The same with `runCase` in place of RunSweepCase. An exception from
+// `runCase` stops the workers and is passed on, as one from the sink.
+void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink,
+              const CaseFunction& runCase);
 
 }  // namespace meltsim

@@ -11,7 +11,7 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   valgrind clang-format time
   help2man dpkg-dev fakeroot lintian appstream desktop-file-utils
-  pybind11-dev python3-dev python3-numpy python3-pytest
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib
   python3-venv python3-pip python3-setuptools python3-wheel python3-skbuild
   poppler-utils locales
   emscripten

@@ -9,8 +9,10 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include "ui/artwork.h"
 #include "ui/main_window.h"
 #include "ui/results_view.h"
+#include "ui/study_tab.h"
 #include "ui/viscosity_fit_dialog.h"
 
 namespace {
@@ -59,6 +62,43 @@ class ConsoleDialogs : public meltsim::WindowDialogs {
   bool RunDialog(QDialog&) override { return false; }
 };
 
+constexpr int kStudyWaitMs = 600000;  // upper bound on waiting for a study
+
+// The studies of the documentation's pictures: "capacity" (RPM 20 to 80),
+// "map" (RPM and OUTPUT), "goal" (the OUTPUT that melts by turn 20) or
+// "sensitivity" (5 %). Runs it in the Study tab and waits for its end;
+// false for another name or a study that did not finish.
+bool RunPresetStudy(meltsim::TMF_Tad& window, const QString& name) {
+  using Kind = meltsim::StudyTab::Kind;
+  meltsim::StudyTab* study = window.Study();
+  if (name == QStringLiteral("capacity")) {
+    study->ChooseStudy(Kind::Capacity);
+  } else if (name == QStringLiteral("map")) {
+    study->ChooseStudy(Kind::Map);
+    study->SetInput(0, QStringLiteral("RPM"), QStringLiteral("20"), QStringLiteral("80"), 7);
+    study->UseInput(1, true);
+  } else if (name == QStringLiteral("goal")) {
+    study->ChooseStudy(Kind::GoalSeek);
+    study->SetInput(0, QStringLiteral("OUTPUT"), QStringLiteral("150"), QStringLiteral("600"), 2);
+    study->SetGoal(QStringLiteral("MELTEND"), QStringLiteral("20"));
+  } else if (name == QStringLiteral("sensitivity")) {
+    study->ChooseStudy(Kind::Sensitivity);
+  } else {
+    std::fprintf(stderr, "meltsim: no study %s (capacity, map, goal, sensitivity)\n",
+                 qPrintable(name));
+    return false;
+  }
+  window.Tabs()->setCurrentWidget(study);
+  QEventLoop loop;
+  QObject::connect(study, &meltsim::StudyTab::runningChanged, &loop, [&loop](bool running) {
+    if (!running) loop.quit();
+  });
+  QTimer::singleShot(kStudyWaitMs, &loop, &QEventLoop::quit);
+  study->Run();
+  if (study->IsRunning()) loop.exec();
+  return study->Last().has_value();
+}
+
 bool SavePng(const QPixmap& shot, const QString& fileName) {
   if (shot.isNull() || !shot.save(fileName, "PNG")) {
     std::fprintf(stderr, "meltsim: can not write screenshot %s\n", qPrintable(fileName));
@@ -76,9 +116,11 @@ void GrabDialog(QDialog& dialog, const QString& fileName, bool& saved) {
 }
 
 // The screenshots of the documentation: `view` is "inputs" (the window as
-// it opens), "results" (after GO), "failed" (a run that fails part way:
-// RPM 50 with the written series), "polymer" (the polymer dialog) or
-// "fit:FILE.csv" (the fit dialog with those measurements).
+// it opens), "results" (after GO), "table" (its Table and Summary page),
+// "reference" (the default run kept as reference, then RPM 60), "failed"
+// (a run that fails part way: RPM 50 with the written series), "polymer"
+// (the polymer dialog), "fit:FILE.csv" (the fit dialog with those
+// measurements) or "study:NAME" (a study of RunPresetStudy).
 class ScreenshotDialogs : public ConsoleDialogs {
  public:
   ScreenshotDialogs(QString fileName, QString view)
@@ -102,16 +144,31 @@ int SaveView(const QString& fileName, const QString& view, QSize size) {
   meltsim::TMF_Tad window(&dialogs);
   if (size.isValid()) window.resize(size.expandedTo(window.minimumSize()));
   QTemporaryDir scratch;
-  if (view == QStringLiteral("results") || view == QStringLiteral("failed")) {
+  const QString absolute = QFileInfo(fileName).absoluteFilePath();
+  const bool run = view == QStringLiteral("results") || view == QStringLiteral("failed") ||
+                   view == QStringLiteral("table") || view == QStringLiteral("reference");
+  if (run || view.startsWith(QStringLiteral("study:"))) {
     if (!scratch.isValid() || !window.OpenDirectory(scratch.path())) return 1;
+  }
+  if (run) {
     if (view == QStringLiteral("failed")) {
       window.findChild<QLineEdit*>(QStringLiteral("Edit10"))->setText(QStringLiteral("50.0"));
       window.SeriesChoice()->setCurrentText(QStringLiteral("written"));
     }
     window.BitBtn1Click();
   }
+  if (view == QStringLiteral("reference")) {
+    window.Results()->KeepAsReference();
+    window.findChild<QLineEdit*>(QStringLiteral("Edit10"))->setText(QStringLiteral("60.0"));
+    window.BitBtn1Click();
+  }
   window.setAttribute(Qt::WA_DontShowOnScreen);
   window.show();
+  if (view == QStringLiteral("table")) {
+    if (auto* pages = window.findChild<QTabWidget*>(QStringLiteral("ResultPages")))
+      pages->setCurrentIndex(1);
+  }
+  if (view.startsWith(QStringLiteral("study:")) && !RunPresetStudy(window, view.mid(6))) return 1;
   WaitForDirectoryTree(window);
   if (view == QStringLiteral("polymer")) {
     window.PolymerBtnClick();
@@ -121,7 +178,7 @@ int SaveView(const QString& fileName, const QString& view, QSize size) {
     window.FitViscosityClick();
     return dialogs.saved ? 0 : 1;
   }
-  return SavePng(window.grab(), fileName) ? 0 : 1;
+  return SavePng(window.grab(), absolute) ? 0 : 1;
 }
 
 int SaveScreenshot(meltsim::TMF_Tad& window, const QString& fileName) {
@@ -139,7 +196,7 @@ int SaveScreenshot(meltsim::TMF_Tad& window, const QString& fileName) {
 // --report FILE.pdf [DATAFILE]: the default inputs, or all 31 values of the
 // data file (its polymer lines as the polymer, named after the file), run
 // in a scratch folder and reported as the window's Save Report writes it.
-int SaveReport(const QString& pdf, const QString& dataFile) {
+int SaveReport(const QString& pdf, const QString& dataFile, const QString& study) {
   ConsoleDialogs dialogs;
   meltsim::TMF_Tad window(&dialogs);
   const QString target = QFileInfo(pdf).absoluteFilePath();
@@ -165,6 +222,7 @@ int SaveReport(const QString& pdf, const QString& dataFile) {
   }
   window.BitBtn1Click();
   if (!window.Results()->CurrentAccount()) return 1;  // the inputs were refused
+  if (!study.isEmpty() && !RunPresetStudy(window, study)) return 1;
   const QString error = window.Results()->WriteReport(target);
   if (!error.isEmpty()) {
     dialogs.ShowMessage(error);
@@ -212,10 +270,17 @@ int main(int argc, char** argv) {
   parser.addOption(report);
   const QCommandLineOption view(
       QStringLiteral("view"),
-      QStringLiteral("With --screenshot: what to show, inputs (the default), results, failed, "
-                     "polymer or fit:<measurements.csv>."),
+      QStringLiteral("With --screenshot: what to show, inputs (the default), results, table, "
+                     "reference, failed, polymer, fit:<measurements.csv> or study:<name> "
+                     "(capacity, map, goal, sensitivity)."),
       QStringLiteral("view"), QStringLiteral("inputs"));
   parser.addOption(view);
+  const QCommandLineOption studyOption(
+      QStringLiteral("study"),
+      QStringLiteral("With --report: run the study <name> (capacity, map, goal or sensitivity) "
+                     "after the run, and report it too."),
+      QStringLiteral("name"));
+  parser.addOption(studyOption);
   const QCommandLineOption size(
       QStringLiteral("size"),
       QStringLiteral(
@@ -230,7 +295,8 @@ int main(int argc, char** argv) {
 
   if (parser.isSet(report)) {
     const QStringList rest = parser.positionalArguments();
-    return SaveReport(parser.value(report), rest.isEmpty() ? QString() : rest.front());
+    return SaveReport(parser.value(report), rest.isEmpty() ? QString() : rest.front(),
+                      parser.value(studyOption));
   }
   if (parser.isSet(screenshot) && (parser.isSet(view) || parser.isSet(size))) {
     const QStringList wh = parser.value(size).split(QLatin1Char('x'));

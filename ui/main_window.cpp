@@ -42,6 +42,7 @@
 #include "ui/help_dialogs.h"
 #include "ui/polymer_dialog.h"
 #include "ui/results_view.h"
+#include "ui/study_tab.h"
 #include "ui/viscosity_fit_dialog.h"
 
 // The built-in resources (model page, icons) live in this static library:
@@ -138,6 +139,13 @@ TMF_Tad::TMF_Tad(WindowDialogs* dialogs, QWidget* parent)
   tabs_->addTab(results_, QStringLiteral("Re&sults"));
   tabs_->setTabToolTip(0, QStringLiteral("Ctrl+1"));
   tabs_->setTabToolTip(1, QStringLiteral("Ctrl+2"));
+  study_ = new StudyTab(
+      *dialogs_, [this] { return StudyInputsOfFields(); }, [this] { return CurrentFieldTexts(); },
+      this);
+  connect(study_, &StudyTab::studyFinished, this, [this] { results_->SetStudy(study_->Last()); });
+  tabs_->addTab(study_, QStringLiteral("S&tudy"));
+  tabs_->setTabToolTip(2,
+                       QStringLiteral("Ctrl+3: capacity, goal seek, sensitivity, operating map"));
   // Tab moves between the numeric fields only; the tabs are clicked.
   tabs_->setFocusPolicy(Qt::NoFocus);
   tabs_->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -287,6 +295,8 @@ QMenuBar* TMF_Tad::BuildMenus() {
       [this] { tabs_->setCurrentIndex(0); });
   add(view, QStringLiteral("Results"), QKeySequence(Qt::CTRL | Qt::Key_2),
       [this] { tabs_->setCurrentIndex(1); });
+  add(view, QStringLiteral("Study"), QKeySequence(Qt::CTRL | Qt::Key_3),
+      [this] { tabs_->setCurrentWidget(study_); });
   add(view, QStringLiteral("Next Tab"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
       [this] { tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % tabs_->count()); });
   add(view, QStringLiteral("Previous Tab"), QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] {
@@ -567,6 +577,22 @@ void TMF_Tad::BitBtn1Click() {
   }
   const bool reached = account && !account->results.contents.rows.empty();
   if (status == RunStatus::Done || reached) tabs_->setCurrentWidget(results_);
+}
+
+std::optional<StudyInputs> TMF_Tad::StudyInputsOfFields() {
+  ClearMark();
+  const FieldTexts texts = CurrentFieldTexts();
+  InputData checked;
+  if (const Expected<void> accepted = ReadAndCheck(texts, kDefaultSaveFileName, checked);
+      !accepted) {
+    if (accepted.error().field >= 0) MarkField(accepted.error().field);
+    ShowMessage(QString::fromStdString(accepted.error().message));
+    return std::nullopt;
+  }
+  StudyInputs inputs;
+  inputs.base = texts;
+  inputs.seriesMode = ChosenSeriesMode();
+  return inputs;
 }
 
 void TMF_Tad::MarkField(int field) {

@@ -8,10 +8,12 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "io/polymer_file.h"
 #include "model/input_data.h"
 #include "model/run_options.h"
+#include "runner/study.h"
 #include "runner/viscosity_view.h"
 #include "ui/window_dialogs.h"
 
@@ -29,6 +31,7 @@ class QTreeView;
 namespace meltsim {
 
 class ResultsView;
+class StudyTab;
 
 class TMF_Tad : public QWidget {
   Q_OBJECT
@@ -46,6 +49,7 @@ class TMF_Tad : public QWidget {
   QFileSystemModel* DirectoryModel() const { return directoryModel_; }
   QTabWidget* Tabs() const { return tabs_; }
   ResultsView* Results() const { return results_; }
+  StudyTab* Study() const { return study_; }
   QComboBox* SeriesChoice() const { return seriesCombo_; }
   SeriesMode ChosenSeriesMode() const;
   // The polymer the fixed fields hold, with its name.
@@ -98,6 +102,9 @@ class TMF_Tad : public QWidget {
   void ShowDirectoryInTree();
   void FillFieldsFromData(const FieldTexts& values);
   void ShowMessage(const QString& text);
+  // The fields' inputs for a study, checked like GO; nothing after the
+  // refusal was shown and its field marked.
+  std::optional<StudyInputs> StudyInputsOfFields();
 
   std::unique_ptr<WindowDialogs> ownDialogs_;
   WindowDialogs* dialogs_;
@@ -116,6 +123,7 @@ class TMF_Tad : public QWidget {
   int markedField_ = -1;
   QTabWidget* tabs_ = nullptr;
   ResultsView* results_ = nullptr;
+  StudyTab* study_ = nullptr;
   QFileSystemModel* directoryModel_ = nullptr;
   QTreeView* directoryTree_ = nullptr;
   QStringListModel* fileNames_ = nullptr;

@@ -19,13 +19,16 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTime>
 #include <QVBoxLayout>
+#include <array>
 #include <functional>
 #include <set>
 #include <utility>
 
 #include "io/data_file_writer.h"
 #include "io/input_section_file.h"
+#include "io/number_text.h"
 #include "io/result_file_reader.h"
 #include "io/table_csv.h"
 #include "model/version.h"
@@ -41,7 +44,12 @@ namespace {
 const QColor kMaroon(128, 0, 0);
 const QColor kErrorRed(200, 0, 0);
 constexpr qint64 kMaxResultFileBytes = qint64{64} << 20;  // as the result file reader allows
-constexpr int kLabelColumn = 40;  // width of the input names in the summary panel
+// Widths of the columns of the summary pane, in characters.
+constexpr int kSymbolColumn = 8;
+constexpr int kValueColumn = 11;
+constexpr int kUnitColumn = 5;
+constexpr int kInputValueColumn = 14;
+constexpr int kDifferencesShown = 3;
 
 // A table whose Ctrl+C (or the platform's copy key) copies the selection.
 class ResultTableView : public QTableView {
@@ -70,17 +78,81 @@ QPushButton* ToolButton(const QString& text, const QString& name, QWidget* paren
   return button;
 }
 
+// The summary values with what each is, the number right after its symbol
+// so that a narrow pane still shows every number.
+struct SummaryMeaning {
+  const char* symbol;
+  const char* unit;
+  const char* meaning;
+};
+
+constexpr std::array<SummaryMeaning, kSummaryItemCount> kSummaryMeanings = {{
+    {"PTOTAL", "kW", "total power, with the heating of the solid before melting start"},
+    {"PTOT", "kW", "power for heating after melting start"},
+    {"PVIS", "kW", "  of it viscous dissipation"},
+    {"PPRE", "kW", "preheating power before melting start"},
+    {"PSCREW", "kW", "heat conducted to the screw"},
+    {"VSZ0", "cm/s", "solid bed velocity at melting start"},
+    {"VSZ", "cm/s", "solid bed velocity at the end"},
+    {"SBAP", "", "the input SBAP"},
+    {"TAVM", "\u2103", "average melt temperature"},
+    {"TSAVSTEP", "\u2103", "average solid temperature of the last step"},
+    {"QSQT", "", "final solid ratio"},
+}};
+
+// "  PTOTAL      41.75 kW    total power, ..." per summary value, the
+// numbers as the result file prints them.
+QString SummaryLines(const SummaryValues& summary) {
+  QString text;
+  for (std::size_t i = 0; i < kSummaryItems.size(); ++i) {
+    const SummaryItem& item = kSummaryItems[i];
+    const SummaryMeaning& meaning = kSummaryMeanings[i];
+    const QString value = QString::fromStdString(FixedText(summary.*item.value, item.P, item.D));
+    text += QStringLiteral("  %1 %2 %3 %4\n")
+                .arg(QString::fromLatin1(item.symbol), -kSymbolColumn)
+                .arg(value, kValueColumn)
+                .arg(QString::fromUtf8(meaning.unit), -kUnitColumn)
+                .arg(QString::fromUtf8(meaning.meaning));
+  }
+  return text;
+}
+
+// "  D        15.0          Screw Diameter (cm)" per input: symbol, value, name.
 QString InputLines(const ResultFileContents& contents) {
   QString text;
   for (int k = 0; k < kFieldCount; ++k) {
     const InputField& field = kFields[k];
     QString name = QString::fromStdString(FieldName(field));
     if (!field.editable) name += QStringLiteral(" (fixed)");
-    text += QStringLiteral("  %1 %2\n")
-                .arg(name, -kLabelColumn)
-                .arg(QString::fromStdString(contents.inputTexts[k]));
+    text += QStringLiteral("  %1 %2  %3\n")
+                .arg(QString::fromLatin1(field.symbol), -kSymbolColumn)
+                .arg(QString::fromStdString(contents.inputTexts[k]), -kInputValueColumn)
+                .arg(name);
   }
   return text;
+}
+
+// How the kept reference differs from the run shown: "RPM 38.0 (now 60.0)",
+// at most three inputs and how many more.
+QString Differences(const FieldTexts& reference, const FieldTexts& current) {
+  QStringList parts;
+  int more = 0;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    const std::optional<double> a = ConvertNumber(reference[i]), b = ConvertNumber(current[i]);
+    if (a == b && a.has_value()) continue;
+    if (!a && !b && reference[i] == current[i]) continue;
+    if (parts.size() == kDifferencesShown) {
+      ++more;
+      continue;
+    }
+    parts << QStringLiteral("%1 %2 (now %3)")
+                 .arg(QString::fromLatin1(kFields[i].symbol), QString::fromStdString(reference[i]),
+                      QString::fromStdString(current[i]));
+  }
+  if (parts.isEmpty()) return QStringLiteral("the same inputs");
+  if (more > 0) parts << QStringLiteral("%1 more").arg(more);
+  return parts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -177,7 +249,8 @@ QWidget* ResultsView::BuildToolbar() {
   reportButton_ =
       ToolButton(QStringLiteral("Save Report..."), QStringLiteral("SaveReportBtn"), bar);
   reportButton_->setToolTip(QStringLiteral(
-      "A PDF of the run: inputs, summary, warnings, the four plots and the step table (Ctrl+P)"));
+      "A PDF of the run: inputs, summary, warnings, the four plots and the step table, and the "
+      "last study of the Study tab (Ctrl+P)"));
   tableButton_ = ToolButton(QStringLiteral("Save Table..."), QStringLiteral("SaveTableBtn"), bar);
   tableButton_->setToolTip(QStringLiteral("The step table as CSV, heads with units"));
   openButton_->setToolTip(QStringLiteral("Show a result file written earlier (Ctrl+Shift+O)"));
@@ -238,6 +311,7 @@ void ResultsView::ShowAccount(const RunAccount& account, bool fromFile,
   sourceLabel_->setText(fromFile ? QStringLiteral("Result file: ") + title
                                  : QStringLiteral("Run: ") + title);
   ShowSummary(results);
+  ShowReferenceName();
   endLabel_->setText(QString::fromStdString(AccountHeadline(account)));
   ShowBanner(account);
   UpdateButtons();
@@ -264,18 +338,22 @@ void ResultsView::ShowSummary(const RunResults& results) {
   endLabel_->setPalette(palette);
   QString text;
   if (!results.failed && !results.contents.summaryLines.front().empty()) {
-    for (const std::string& line : results.contents.summaryLines)
-      text += QString::fromStdString(line) + QLatin1Char('\n');
-    text += QLatin1Char('\n');
+    text +=
+        QStringLiteral("Summary:\n") + SummaryLines(results.contents.summary) + QLatin1Char('\n');
   }
   text += QStringLiteral("Inputs:\n") + InputLines(results.contents);
   summary_->setPlainText(text);
+  // The summary lines as the result file writes them.
+  QString lines;
+  for (const std::string& line : results.contents.summaryLines)
+    lines += QString::fromStdString(line) + QLatin1Char('\n');
+  summary_->setToolTip(lines.trimmed());
 }
 
 void ResultsView::UpdateButtons() {
   const bool hasRows = current_ && !current_->failed && !current_->contents.rows.empty();
   keepButton_->setEnabled(hasRows);
-  reportButton_->setEnabled(account_.has_value());
+  reportButton_->setEnabled(account_.has_value() || study_.has_value());
   tableButton_->setEnabled(current_ && !current_->contents.rows.empty());
   clearButton_->setEnabled(plot_->HasReference());
   saveButton_->setEnabled(plot_->HasCurrent() || plot_->HasReference());
@@ -327,15 +405,21 @@ std::optional<QString> ResultsView::ChooseNewFile(const QString& caption, const 
 }
 
 QString ResultsView::WriteReport(const QString& path) const {
-  if (!account_) return QStringLiteral("There is no run to report yet: press GO first.");
   const QString made = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
                        QStringLiteral(", meltsim ") + QString::fromLatin1(kVersion);
+  if (!account_ && study_) return WriteStudyReportPdf(path, *study_, made);
+  if (!account_) return QStringLiteral("There is no run to report yet: press GO first.");
   const ReportContent report = ReportOf(*account_, polymerName_.toStdString(), made.toStdString());
-  return WriteReportPdf(path, report, account_->results);
+  return WriteReportPdf(path, report, account_->results, study_ ? &*study_ : nullptr);
+}
+
+void ResultsView::SetStudy(const std::optional<StudyReport>& study) {
+  study_ = study;
+  UpdateButtons();
 }
 
 void ResultsView::SaveReport() {
-  if (!account_) return;
+  if (!account_ && !study_) return;
   const std::optional<QString> path = ChooseNewFile(
       QStringLiteral("Save Report"), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"));
   if (!path) return;
@@ -358,13 +442,30 @@ void ResultsView::SaveTable() {
 void ResultsView::KeepAsReference() {
   if (!current_ || current_->failed) return;
   plot_->KeepAsReference();
-  referenceLabel_->setText(QStringLiteral("Reference (dashed): ") +
-                           QFile::decodeName(current_->title.c_str()));
+  // Named by its run, not by its file, which the next run may overwrite.
+  referenceInputs_ = current_->contents.inputTexts;
+  referenceName_ = currentFromFile_
+                       ? QStringLiteral("file %1").arg(
+                             QFileInfo(QFile::decodeName(current_->title.c_str())).fileName())
+                       : QStringLiteral("run of %1")
+                             .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+  ShowReferenceName();
   UpdateButtons();
+}
+
+void ResultsView::ShowReferenceName() {
+  if (!referenceInputs_ || !current_) {
+    referenceLabel_->clear();
+    return;
+  }
+  referenceLabel_->setText(
+      QStringLiteral("Reference (dashed): %1, %2")
+          .arg(referenceName_, Differences(*referenceInputs_, current_->contents.inputTexts)));
 }
 
 void ResultsView::ClearReference() {
   plot_->ClearReference();
+  referenceInputs_.reset();
   referenceLabel_->clear();
   UpdateButtons();
 }

@@ -10,6 +10,7 @@
 #include "model/input_data.h"
 #include "runner/run_account.h"
 #include "runner/run_results.h"
+#include "runner/study_report.h"
 #include "ui/window_dialogs.h"
 
 class QLabel;
@@ -54,8 +55,11 @@ class ResultsView : public QWidget {
   // Save Report: the PDF of the shown run. Save Table: its step table as CSV.
   void SaveReport();
   void SaveTable();
-  // Writes the report of the shown run; the error text, empty when written.
+  // Writes the report of the shown run and of the last study (or of the
+  // study alone before any run); the error text, empty when written.
   QString WriteReport(const QString& path) const;
+  // The last study of the Study tab, which the report takes in.
+  void SetStudy(const std::optional<StudyReport>& study);
 
  signals:
   // "Copy Inputs to Fields" for a result file: its 31 value texts.
@@ -69,15 +73,19 @@ class ResultsView : public QWidget {
   void UpdateButtons();
   void ShowSummary(const RunResults& results);
   void ShowBanner(const RunAccount& account);
+  // "Reference (dashed): run of 14:03:12, RPM 38.0 (now 60.0)".
+  void ShowReferenceName();
   std::optional<QString> ChooseNewFile(const QString& caption, const QString& filter,
                                        const QString& suffix);
 
   WindowDialogs& dialogs_;
   std::optional<RunResults> current_;
   std::optional<RunAccount> account_;
+  std::optional<StudyReport> study_;
   QString polymerName_;
   bool currentFromFile_ = false;
-  QString referenceTitle_;
+  std::optional<FieldTexts> referenceInputs_;  // of the kept reference
+  QString referenceName_;                      // "run of 14:03:12" or "file old.txt"
   MeltingPlot* plot_ = nullptr;
   ResultTableModel* model_ = nullptr;
   QSortFilterProxyModel* sorted_ = nullptr;

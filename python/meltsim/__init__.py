@@ -31,6 +31,7 @@ __version__: str = _core.version
 
 __all__ = [
     "CalculationError",
+    "CapacityResult",
     "Error",
     "InputError",
     "InputWarning",
@@ -38,13 +39,20 @@ __all__ = [
     "ResultFileError",
     "ResultWarning",
     "Run",
+    "SensitivityResult",
+    "Solution",
+    "SolveError",
+    "StudyResult",
     "SweepResult",
     "__version__",
+    "capacity",
     "defaults",
     "fields",
     "read_data_file",
     "read_result_file",
     "run",
+    "sensitivity",
+    "solve",
     "sweep",
 ]
 
@@ -423,3 +431,8 @@ def fields() -> List[Dict[str, Any]]:
     return [{"symbol": entry["symbol"], "label": entry["label"], "unit": entry["unit"],
              "default": entry["default"], "editable": entry["editable"]}
             for entry in _core.field_table()]
+
+
+# The engineering studies (goal seek, capacity, sensitivity) build on the above.
+from ._studies import (CapacityResult, SensitivityResult, Solution, SolveError,  # noqa: E402
+                       StudyResult, capacity, sensitivity, solve)

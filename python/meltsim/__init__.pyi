@@ -92,3 +92,86 @@ def read_data_file(path: PathLike) -> Dict[str, str]: ...
 def read_result_file(path: PathLike) -> ResultFile: ...
 def defaults() -> Dict[str, float]: ...
 def fields() -> List[Dict[str, Any]]: ...
+
+# The engineering studies.
+Target = Union[str, tuple[str, float], Mapping[str, float]]
+
+class StudyResult:
+    columns: Dict[str, Any]
+    units: Dict[str, str]
+    runs: int
+    def __init__(self, columns: Dict[str, Any], units: Dict[str, str], runs: int) -> None: ...
+    def __len__(self) -> int: ...
+    def __getitem__(self, column: str) -> Any: ...
+    def keys(self) -> List[str]: ...
+    def to_dataframe(self) -> Any: ...
+
+class CapacityResult(StudyResult): ...
+
+class SensitivityResult(StudyResult):
+    base: Dict[str, Optional[float]]
+    base_status: str
+    base_message: str
+    def __init__(self, native: Dict[str, Any]) -> None: ...
+
+class SolveError(Error):
+    outcome: str
+    low: float
+    high: float
+    at_low: Optional[float]
+    at_high: Optional[float]
+    def __init__(
+        self,
+        message: str,
+        outcome: str,
+        low: float,
+        high: float,
+        at_low: Optional[float],
+        at_high: Optional[float],
+    ) -> None: ...
+
+class Solution:
+    symbol: str
+    quantity: str
+    target: float
+    value: float
+    achieved: Optional[float]
+    other_value: float
+    other_achieved: Optional[float]
+    step_turns: float
+    answer: str
+    details: str
+    status: str
+    runs: Dict[str, Any]
+    run: Run
+
+def solve(
+    find: str,
+    target: Target,
+    within: Optional[Sequence[float]] = None,
+    *,
+    datafile: Optional[PathLike] = None,
+    all_fields: bool = False,
+    series: str = "rescue",
+    jobs: Optional[int] = None,
+    **fixed: InputValue,
+) -> Solution: ...
+def capacity(
+    vary: Optional[Mapping[str, Any]] = None,
+    by: Optional[float] = None,
+    jobs: Optional[int] = None,
+    *,
+    datafile: Optional[PathLike] = None,
+    all_fields: bool = False,
+    series: str = "rescue",
+    **fixed: InputValue,
+) -> CapacityResult: ...
+def sensitivity(
+    step: float = 5.0,
+    jobs: Optional[int] = None,
+    *,
+    datafile: Optional[PathLike] = None,
+    all_fields: bool = False,
+    series: str = "rescue",
+    **fixed: InputValue,
+) -> SensitivityResult: ...

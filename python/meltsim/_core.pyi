@@ -49,3 +49,23 @@ class SweepRows:
 def run_sweep(
     base: Sequence[str], axes: Sequence[Tuple[str, Sequence[float]]], series: str, jobs: int
 ) -> SweepRows: ...
+def check_texts(texts: Sequence[str]) -> None: ...
+def goal_seek(
+    base: Sequence[str],
+    symbol: str,
+    quantity: str,
+    target: float,
+    within: Optional[Tuple[float, float]],
+    series: str,
+    jobs: int,
+) -> Dict[str, Any]: ...
+def capacity(
+    base: Sequence[str],
+    axes: Sequence[Tuple[str, Sequence[float]]],
+    by: Optional[float],
+    series: str,
+    jobs: int,
+) -> Dict[str, Any]: ...
+def sensitivity(
+    base: Sequence[str], step: float, all_fields: bool, series: str, jobs: int
+) -> Dict[str, Any]: ...

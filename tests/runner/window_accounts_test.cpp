@@ -8,6 +8,7 @@
 #include "io/input_reading.h"
 #include "io/number_text.h"
 #include "physics/physics.h"
+#include "runner/plot_description.h"
 #include "runner/report_content.h"
 #include "runner/run_account.h"
 #include "runner/viscosity_view.h"
@@ -64,6 +65,41 @@ TEST(RunAccount, AFinishedRunReadsAsItsEndSentenceWithSummaryAndWarnings) {
   EXPECT_EQ(report.warnings.back(), account.notes.front());
   EXPECT_EQ(report.status, "Status: ok");
   EXPECT_EQ(report.heads[4], "TB\n(\xE2\x84\x83)");
+}
+
+// Keep as Reference: the two melting ends are told apart by colour, and the
+// legend has one entry that says what the dashed curves are.
+TEST(PlotDescription, TheReferenceEndMarkHasAColourOfItsOwnAndTheLegendNamesTheDashes) {
+  FieldTexts faster = DefaultFieldTexts();
+  faster[9] = "45.0";
+  const RunResults reference = ResultsOfRun(Simulate(DefaultFieldTexts(), SeriesMode::Rescue));
+  const RunResults current = ResultsOfRun(Simulate(faster, SeriesMode::Rescue));
+  const PlotDescription d = DescribePlot(PlotKind::MeltingProfile, &current, &reference);
+  std::vector<const PlotMark*> ends;
+  for (const PlotMark& mark : d.marks) {
+    if (mark.role == PlotMark::Role::EndMark) ends.push_back(&mark);
+  }
+  ASSERT_EQ(ends.size(), 2u);
+  const auto same = [](PlotColour a, PlotColour b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+  };
+  EXPECT_FALSE(same(ends[0]->colour, ends[1]->colour));
+  int dashedEntries = 0, referenceInLegend = 0;
+  for (const PlotCurve& curve : d.curves) {
+    if (curve.points.empty()) {
+      ++dashedEntries;
+      EXPECT_EQ(curve.name, "dashed: reference");
+      EXPECT_EQ(curve.style, LineStyle::Dash);
+      EXPECT_TRUE(curve.inLegend);
+    } else if (curve.reference && curve.inLegend) {
+      ++referenceInLegend;
+    }
+  }
+  EXPECT_EQ(dashedEntries, 1);
+  EXPECT_EQ(referenceInLegend, 0);  // the entry speaks for all of them
+  // Without a reference there is no such entry.
+  for (const PlotCurve& curve : DescribePlot(PlotKind::Temperatures, &current, nullptr).curves)
+    EXPECT_FALSE(curve.points.empty());
 }
 
 TEST(ViscosityView, TheFittedEquationIsTheModelsViscosity) {
