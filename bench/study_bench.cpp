@@ -12,9 +12,9 @@ namespace meltsim {
 namespace {
 
 VaryAxis ThirteenSpeeds() {
-  VaryAxis rpm;
-  if (auto error = ParseVary("RPM=20:80:5", rpm)) throw std::logic_error(*error);
-  return rpm;
+  Expected<VaryAxis> rpm = ParseVary("RPM=20:80:5");
+  if (!rpm) throw std::logic_error(rpm.error().message);
+  return std::move(*rpm);
 }
 
 void BM_CapacityCurve13Speeds(benchmark::State& state) {

@@ -22,9 +22,9 @@ SweepPlan ThousandCases() {
   SweepPlan plan;
   plan.base = DefaultFieldTexts();
   // 50 speeds times 20 outputs.
-  if (auto error = BuildSweepGrid({"RPM=36:40.9:0.1", "OUTPUT=295:304.5:0.5"}, plan.grid)) {
-    throw std::logic_error(*error);
-  }
+  Expected<SweepGrid> grid = BuildSweepGrid({"RPM=36:40.9:0.1", "OUTPUT=295:304.5:0.5"});
+  if (!grid) throw std::logic_error(grid.error().message);
+  plan.grid = std::move(*grid);
   return plan;
 }
 
@@ -54,9 +54,9 @@ void BM_OperatingWindow(benchmark::State& state, SeriesMode mode) {
   SweepPlan plan;
   plan.base = DefaultFieldTexts();
   plan.seriesMode = mode;
-  if (auto error = BuildSweepGrid({"RPM=30:79:7", "OUTPUT=200:580:40"}, plan.grid)) {
-    throw std::logic_error(*error);
-  }
+  Expected<SweepGrid> grid = BuildSweepGrid({"RPM=30:79:7", "OUTPUT=200:580:40"});
+  if (!grid) throw std::logic_error(grid.error().message);
+  plan.grid = std::move(*grid);
   SweepSettings settings;
   settings.jobs = 1;
   NullSink sink;

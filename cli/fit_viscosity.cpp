@@ -42,7 +42,7 @@ std::string Digits17(double v) { return SignificantText(v, 17); }
 
 std::string Short(double v) { return SignificantText(v, 6); }
 
-void PrintFit(const ViscosityFit& fit, const ViscosityDataRead& data, std::ostream& out) {
+void PrintFit(const ViscosityFit& fit, const ViscosityData& data, std::ostream& out) {
   for (std::size_t k = 0; k < kSymbols.size(); ++k) {
     out << kSymbols[k] << " = " << Digits17(fit.A[k]) << '\n';
   }
@@ -123,16 +123,18 @@ CLI::App* AddFitViscositySubcommand(CLI::App& app, FitViscosityOptions& o) {
 }
 
 int FitViscositySubcommand(const FitViscosityOptions& o, std::ostream& out, std::ostream& err) {
-  const ViscosityDataRead data = ReadViscosityCsv(o.csv);
-  if (!data.ok) {
-    err << data.message << '\n';
+  const ViscosityDataRead read = ReadViscosityCsv(o.csv);
+  if (!read.has_value()) {
+    err << read.error().message << '\n';
     return kExitInputRejected;
   }
-  const ViscosityFit fit = FitViscosity(data.points);
-  if (!fit.ok) {
-    err << o.csv << ": the viscosity can not be fitted: " << MessageString(fit.message) << '\n';
+  const ViscosityData& data = *read;
+  const ViscosityFitResult fitted = FitViscosity(data.points);
+  if (!fitted.has_value()) {
+    err << o.csv << ": the viscosity can not be fitted: " << MessageString(fitted.error()) << '\n';
     return kExitInputRejected;
   }
+  const ViscosityFit& fit = *fitted;
   const std::optional<FieldTexts> texts = BaseTexts(o, err);
   if (!texts) return kExitInputRejected;
   PrintFit(fit, data, out);

@@ -6,13 +6,15 @@
 
 namespace meltsim::cli {
 
-std::string PlotOptionProblem(const std::string& path) {
-  if (!IsPlotFileName(path))
-    return "--plot: the file name must end in .png or .svg, got \"" + path + "\"";
-  return PlotModuleProblem();
+Expected<void> CheckPlotOption(const std::string& path) {
+  if (!IsPlotFileName(path)) {
+    return Fail(FailureKind::Usage,
+                "--plot: the file name must end in .png or .svg, got \"" + path + "\"");
+  }
+  return CheckPlotModule();
 }
 
-std::string WriteRunPlot(const RunOutcome& outcome, const std::string& path) {
+Expected<void> WriteRunPlot(const RunOutcome& outcome, const std::string& path) {
   return WritePlotWithModule(DescribeMeltingProfile(ResultsOfRun(outcome)), path, kProfileWidth,
                              kProfileHeight);
 }

@@ -102,8 +102,8 @@ CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
 
 int RunSubcommand(const RunOptions& options, std::ostream& err) {
   if (!options.plot.empty()) {
-    if (const std::string problem = PlotOptionProblem(options.plot); !problem.empty()) {
-      err << problem << '\n';
+    if (const Expected<void> plot = CheckPlotOption(options.plot); !plot) {
+      err << plot.error().message << '\n';
       return kExitUsage;
     }
   }
@@ -128,8 +128,8 @@ int RunSubcommand(const RunOptions& options, std::ostream& err) {
     written = WriteCopy(options.csv, StepTableCsv(outcome.state), "CSV", err) && written;
   }
   if (!options.plot.empty()) {
-    if (const std::string error = WriteRunPlot(outcome, options.plot); !error.empty()) {
-      err << error << '\n';
+    if (const Expected<void> plotted = WriteRunPlot(outcome, options.plot); !plotted) {
+      err << plotted.error().message << '\n';
       written = false;
     }
   }

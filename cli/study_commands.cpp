@@ -159,16 +159,16 @@ int CheckOutputs(const std::string& csv, const std::string& json, const std::str
   if (csv == "-" && json == "-")
     return Usage(err, "-o - and --json - cannot both go to standard output");
   if (!plot.empty()) {
-    if (const std::string problem = PlotOptionProblem(plot); !problem.empty())
-      return Usage(err, problem);
+    if (const Expected<void> checked = CheckPlotOption(plot); !checked)
+      return Usage(err, checked.error().message);
   }
   return kExitDone;
 }
 
 int WritePlot(const StudyPlot& plot, const std::string& path, std::ostream& err) {
   if (path.empty()) return kExitDone;
-  if (const std::string error = WriteStudyPlotWithModule(plot, path); !error.empty()) {
-    err << error << '\n';
+  if (const Expected<void> written = WriteStudyPlotWithModule(plot, path); !written) {
+    err << written.error().message << '\n';
     return kExitFileError;
   }
   return kExitDone;
@@ -404,13 +404,13 @@ int SolveSubcommand(const SolveOptions& options, std::ostream& out, std::ostream
 int CapacitySubcommand(const CapacityOptions& options, std::ostream& out, std::ostream& err,
                        bool terminal) {
   CapacityRequest request;
-  SweepGrid grid;
-  if (auto error = BuildSweepGrid(options.varies, grid)) return Usage(err, *error);
-  for (const VaryAxis& axis : grid.Axes()) {
+  const Expected<SweepGrid> grid = BuildSweepGrid(options.varies);
+  if (!grid) return Usage(err, grid.error().message);
+  for (const VaryAxis& axis : grid->Axes()) {
     if (axis.symbol == "OUTPUT")
       return Usage(err, "--vary OUTPUT: the capacity study finds OUTPUT");
   }
-  request.axes = grid.Axes();
+  request.axes = grid->Axes();
   if (!options.by.empty()) {
     request.by = ConvertNumber(options.by);
     if (!request.by)
@@ -474,15 +474,17 @@ int SensitivitySubcommand(const SensitivityOptions& options, std::ostream& out, 
   return code;
 }
 
-std::string SweepPlotProblem(const std::string& path, std::size_t axes) {
-  if (axes < 1 || axes > 2)
-    return "--plot draws a sweep of one or two --vary inputs (the map of two), not " +
-           std::to_string(axes);
-  return PlotOptionProblem(path);
+Expected<void> CheckSweepPlot(const std::string& path, std::size_t axes) {
+  if (axes < 1 || axes > 2) {
+    return Fail(FailureKind::Usage,
+                "--plot draws a sweep of one or two --vary inputs (the map of two), not " +
+                    std::to_string(axes));
+  }
+  return CheckPlotOption(path);
 }
 
-std::string WriteSweepPlot(const SweepPlan& plan, const std::vector<CaseRow>& rows, unsigned jobs,
-                           const std::string& path) {
+Expected<void> WriteSweepPlot(const SweepPlan& plan, const std::vector<CaseRow>& rows,
+                              unsigned jobs, const std::string& path) {
   GridStudy grid;
   grid.axes = plan.grid.Axes();
   grid.rows = rows;

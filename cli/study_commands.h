@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/field_options.h"
+#include "model/expected.h"
 #include "runner/sweep_runner.h"
 
 namespace CLI {
@@ -62,14 +63,14 @@ int CapacitySubcommand(const CapacityOptions& options, std::ostream& out, std::o
 int SensitivitySubcommand(const SensitivityOptions& options, std::ostream& out, std::ostream& err,
                           bool terminal);
 
-// What is wrong with `sweep --plot path` for a grid of `axes` varied
-// inputs before anything runs, or an empty text.
-std::string SweepPlotProblem(const std::string& path, std::size_t axes);
+// Checks `sweep --plot path` for a grid of `axes` varied inputs before
+// anything runs (Usage, or Unavailable without the plot module).
+Expected<void> CheckSweepPlot(const std::string& path, std::size_t axes);
 
 // Draws the rows of a sweep: the operating map of two inputs (MELTEND over
 // the grid, the capacity line when OUTPUT is one of them), or MELTEND
-// against one input. Returns the error text, empty when written.
-std::string WriteSweepPlot(const SweepPlan& plan, const std::vector<CaseRow>& rows, unsigned jobs,
-                           const std::string& path);
+// against one input.
+Expected<void> WriteSweepPlot(const SweepPlan& plan, const std::vector<CaseRow>& rows,
+                              unsigned jobs, const std::string& path);
 
 }  // namespace meltsim::cli

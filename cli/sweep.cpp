@@ -133,7 +133,9 @@ int Usage(std::ostream& err, const std::string& message) {
 // Builds the plan from the options; returns kExitDone or the exit code after
 // telling why not.
 int MakePlan(const SweepOptions& options, std::ostream& err, SweepPlan& plan) {
-  if (auto error = BuildSweepGrid(options.varies, plan.grid)) return Usage(err, *error);
+  Expected<SweepGrid> grid = BuildSweepGrid(options.varies);
+  if (!grid) return Usage(err, grid.error().message);
+  plan.grid = std::move(*grid);
   if (!options.shard.empty() && !ParseShard(options.shard, plan.shardIndex, plan.shardCount)) {
     return Usage(err, "--shard expects K/N with 0 <= K < N, got \"" + options.shard + "\"");
   }
@@ -232,8 +234,8 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
   if (const int code = MakePlan(options, err, plan); code != kExitDone) return code;
 
   if (!options.plot.empty()) {
-    const std::string problem = SweepPlotProblem(options.plot, plan.grid.Axes().size());
-    if (!problem.empty()) return Usage(err, problem);
+    const Expected<void> plot = CheckSweepPlot(options.plot, plan.grid.Axes().size());
+    if (!plot) return Usage(err, plot.error().message);
   }
   const std::string csvPath = options.output.empty() && options.json.empty() ? "-" : options.output;
   if (csvPath == "-" && options.json == "-") {
@@ -283,9 +285,10 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
       << counts.rows - counts.ok - counts.warning << " failed) in " << DecimalsText(seconds, 2)
       << " s with " << settings.jobs << " thread" << (settings.jobs == 1 ? "" : "s") << "\n";
   if (!options.plot.empty()) {
-    if (const std::string error = WriteSweepPlot(plan, plotted.rows, settings.jobs, options.plot);
-        !error.empty()) {
-      err << error << '\n';
+    if (const Expected<void> written =
+            WriteSweepPlot(plan, plotted.rows, settings.jobs, options.plot);
+        !written) {
+      err << written.error().message << '\n';
       return kExitFileError;
     }
   }

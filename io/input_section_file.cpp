@@ -18,9 +18,7 @@ constexpr std::size_t kSectionLines = 35;
 bool Blank(std::string_view line) { return line.find_first_not_of(' ') == std::string_view::npos; }
 
 InputSectionRead Refused(const std::string& name) {
-  InputSectionRead read;
-  read.message = name + " is not an input section";
-  return read;
+  return Fail(FailureKind::WrongFormat, name + " is not an input section");
 }
 
 }  // namespace
@@ -39,22 +37,21 @@ InputSectionRead ParseInputSectionOnly(std::string_view bytes, const std::string
   }
   const DataFileResult data = ParseDataFile(values, name);
   if (!data.has_value() || !Blank(lines[kMainGroupFields])) return Refused(name);
-  InputSectionRead read;
+  ResultFileContents contents;
   for (int k = 0; k < kFieldCount; ++k) {
     const InputField& field = kFields[static_cast<std::size_t>(k)];
     const std::optional<double> value =
         ReadFixedText(data.value()[static_cast<std::size_t>(k)], field.P, field.Dec);
     if (!value) return Refused(name);
-    read.contents.inputs.*field.member = *value;
+    contents.inputs.*field.member = *value;
   }
-  read.contents.inputs.SaveFileName = name;
+  contents.inputs.SaveFileName = name;
   // Only the writer's own layout counts: the same inputs give the same bytes.
-  if (InputSectionText(read.contents.inputs) !=
-      bytes.substr(0, InputSectionText(read.contents.inputs).size()))
+  if (InputSectionText(contents.inputs) !=
+      bytes.substr(0, InputSectionText(contents.inputs).size()))
     return Refused(name);
-  read.contents.inputTexts = data.value();
-  read.ok = true;
-  return read;
+  contents.inputTexts = data.value();
+  return contents;
 }
 
 }  // namespace meltsim

@@ -9,11 +9,9 @@
 
 namespace meltsim {
 
-struct InputSectionRead {
-  bool ok = false;
-  ResultFileContents contents;  // inputs only: no rows, no summary (when ok)
-  std::string message;          // why not, when not ok
-};
+// The inputs of the section (no rows, no summary), or WrongFormat
+// "<name> is not an input section".
+using InputSectionRead = Expected<ResultFileContents>;
 
 // Accepts bytes that hold exactly an input section (its 35 lines as the
 // writer lays them out, then nothing but blank lines).

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 
 #include "io/data_file.h"
 #include "io/input_reading.h"
@@ -52,10 +53,9 @@ const InputField& PolymerField(int k) {
   return kFields[static_cast<std::size_t>(kPolymerFirstField + k)];
 }
 
-PolymerFileRead Refused(const std::string& fileName, const std::string& reason) {
-  PolymerFileRead read;
-  read.message = "\"" + fileName + "\" is not a polymer file: " + reason;
-  return read;
+PolymerFileRead Refused(const std::string& fileName, const std::string& reason,
+                        FailureKind kind = FailureKind::WrongFormat) {
+  return Fail(kind, "\"" + fileName + "\" is not a polymer file: " + reason);
 }
 
 PolymerFileRead FromDataFile(std::string_view bytes, const std::string& fileName) {
@@ -64,11 +64,7 @@ PolymerFileRead FromDataFile(std::string_view bytes, const std::string& fileName
     return Refused(fileName,
                    "its first line is not \"Polymer = NAME\" and it is no data file either");
   }
-  PolymerFileRead read;
-  read.ok = true;
-  read.fromDataFile = true;
-  read.polymer = PolymerOfFields(data.value(), BaseName(fileName));
-  return read;
+  return PolymerFile{PolymerOfFields(data.value(), BaseName(fileName)), true};
 }
 
 }  // namespace
@@ -92,19 +88,21 @@ void PutPolymer(const Polymer& polymer, FieldTexts& texts) {
         polymer.texts[static_cast<std::size_t>(k)];
 }
 
-std::optional<std::string> CheckPolymer(const Polymer& polymer) {
+Expected<void> CheckPolymer(const Polymer& polymer) {
   InputData in = DefaultInputData();
   for (int k = 0; k < kPolymerFieldCount; ++k) {
     const std::string& text = polymer.texts[static_cast<std::size_t>(k)];
     const std::optional<double> value = ConvertNumber(text);
     if (!value) {
-      return std::string(PolymerField(k).symbol) + " (line " +
-             std::to_string(kPolymerFirstField + k + 1) + "): \"" + text + "\" is not a number";
+      return Fail(FailureKind::BadValue,
+                  std::string(PolymerField(k).symbol) + " (line " +
+                      std::to_string(kPolymerFirstField + k + 1) + "): \"" + text +
+                      "\" is not a number",
+                  kPolymerFirstField + k);
     }
     in.*PolymerField(k).member = *value;
   }
-  if (const Expected<void> checked = CheckInputs(in); !checked) return checked.error().message;
-  return std::nullopt;
+  return CheckInputs(in);
 }
 
 std::string PolymerFileText(const Polymer& polymer) {
@@ -124,7 +122,7 @@ PolymerFileRead ParsePolymerFile(std::string_view bytes, const std::string& file
   const std::size_t equals = first.find('=');
   if (equals == std::string_view::npos || TrimBlanks(first.substr(0, equals)) != kNameKey)
     return FromDataFile(bytes, fileName);
-  PolymerFileRead read;
+  PolymerFile read;
   read.polymer.name = std::string(TrimBlanks(first.substr(equals + 1)));
   for (int k = 0; k < kPolymerFieldCount; ++k) {
     const std::optional<std::string> value = ValueOf(Line(bytes, at));
@@ -134,18 +132,17 @@ PolymerFileRead ParsePolymerFile(std::string_view bytes, const std::string& file
     }
     read.polymer.texts[static_cast<std::size_t>(k)] = *value;
   }
-  read.ok = true;
   return read;
 }
 
 PolymerFileRead ReadPolymerFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) return Refused(path, "it can not be opened");
+  if (!file) return Refused(path, "it can not be opened", FailureKind::CannotOpen);
   std::string bytes;
   bytes.resize(kMaxPolymerFileBytes + 1);
   file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<std::size_t>(file.gcount()));
-  if (file.bad()) return Refused(path, "it can not be read");
+  if (file.bad()) return Refused(path, "it can not be read", FailureKind::CannotRead);
   return ParsePolymerFile(bytes, path);
 }
 

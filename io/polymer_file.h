@@ -6,7 +6,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,21 +34,24 @@ Polymer PolymerOfFields(const FieldTexts& texts, const std::string& name);
 void PutPolymer(const Polymer& polymer, FieldTexts& texts);
 
 // Converts the 13 texts and checks them as a run would (with the other
-// inputs at their defaults). Returns the message naming the first value that
-// does not convert ("A0 (line 15): ... is not a number") or the check's
-// message; nothing when a run can use them.
-std::optional<std::string> CheckPolymer(const Polymer& polymer);
+// inputs at their defaults). Fails with BadValue and the field of the first
+// value that does not convert ("A0 (line 15): ... is not a number"), or with
+// the input check's failure; done when a run can use them.
+Expected<void> CheckPolymer(const Polymer& polymer);
 
 // The bytes of a polymer file, CR LF line ends. A name with a line break is
 // kept up to it.
 std::string PolymerFileText(const Polymer& polymer);
 
-struct PolymerFileRead {
-  bool ok = false;
-  Polymer polymer;            // when ok
+struct PolymerFile {
+  Polymer polymer;
   bool fromDataFile = false;  // taken from lines 15 to 27 of a data file
-  std::string message;        // why not, when not ok
 };
+
+// The polymer of a file, or why not: "\"<name>\" is not a polymer file:
+// <reason>", of kind WrongFormat, or CannotOpen / CannotRead for a file that
+// can not be opened / read to its end.
+using PolymerFileRead = Expected<PolymerFile>;
 
 // Parses a polymer file, or a data file (whose name, without its folder and
 // suffix, names the polymer). `fileName` is used in messages and for the name.

@@ -182,24 +182,18 @@ std::string DisplayText(std::string_view fileText) {
 }
 
 ResultFileRead ParseResultFile(std::string_view bytes, const std::string& name) {
-  ResultFileRead read;
   try {
-    read.contents = Parser(bytes).Parse();
-    read.contents.inputs.SaveFileName = name;
-    read.ok = true;
+    ResultFileContents contents = Parser(bytes).Parse();
+    contents.inputs.SaveFileName = name;
+    return contents;
   } catch (const NotAResultFile& e) {
-    read.message = name + " is not a result file: " + e.reason;
+    return meltsim::Fail(FailureKind::WrongFormat, name + " is not a result file: " + e.reason);
   }
-  return read;
 }
 
 ResultFileRead ReadResultFile(const std::string& path) {
-  ResultFileRead read;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    read.message = path + " can not be opened";
-    return read;
-  }
+  if (file == nullptr) return meltsim::Fail(FailureKind::CannotOpen, path + " can not be opened");
   std::string bytes;
   std::vector<char> buffer(std::size_t{1} << 16);
   bool failed = false;
@@ -213,14 +207,12 @@ ResultFileRead ReadResultFile(const std::string& path) {
     }
   }
   std::fclose(file);
-  if (failed) {
-    read.message = path + " can not be read";
-  } else if (bytes.size() > kMaxResultFileBytes) {
-    read.message = path + " is not a result file: it is larger than any result file";
-  } else {
-    read = ParseResultFile(bytes, path);
+  if (failed) return meltsim::Fail(FailureKind::CannotRead, path + " can not be read");
+  if (bytes.size() > kMaxResultFileBytes) {
+    return meltsim::Fail(FailureKind::WrongFormat,
+                         path + " is not a result file: it is larger than any result file");
   }
-  return read;
+  return ParseResultFile(bytes, path);
 }
 
 }  // namespace meltsim

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/expected.h"
 #include "model/input_data.h"
 #include "model/result_columns.h"
 #include "model/sim_state.h"
@@ -30,11 +31,10 @@ struct ResultFileContents {
   std::array<std::string, kSummaryLineCount> summaryLines;
 };
 
-struct ResultFileRead {
-  bool ok = false;
-  ResultFileContents contents;  // only when ok
-  std::string message;          // "<name> is not a result file: <reason>" when not ok
-};
+// The contents of a result file, or why not: WrongFormat "<name> is not a
+// result file: <reason>", CannotOpen "<path> can not be opened", CannotRead
+// "<path> can not be read".
+using ResultFileRead = Expected<ResultFileContents>;
 
 // Parses the bytes of a result file (CR LF or LF line ends). Lines of the
 // input section must start with their quantity's name and hold a number

@@ -126,7 +126,7 @@ class CsvReader {
     }
     int lineNumber = 0;
     std::size_t pos = 0;
-    while (pos < bytes.size() && result_.message.empty()) {
+    while (pos < bytes.size() && !failure_) {
       const std::size_t end = std::min(bytes.find('\n', pos), bytes.size());
       std::string_view line = bytes.substr(pos, end - pos);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -137,9 +137,11 @@ class CsvReader {
   }
 
  private:
-  void Fail(const std::string& text) { result_.message = name_ + ": " + text; }
-  void FailAt(int line, const std::string& text) {
-    Fail("line " + std::to_string(line) + ": " + text);
+  void Fail(const std::string& text, FailureKind kind = FailureKind::WrongFormat) {
+    failure_ = Failure{kind, name_ + ": " + text};
+  }
+  void FailAt(int line, const std::string& text, FailureKind kind = FailureKind::WrongFormat) {
+    Fail("line " + std::to_string(line) + ": " + text, kind);
   }
 
   void Line(int number, std::string_view line) {
@@ -172,7 +174,7 @@ class CsvReader {
       return FailAt(number, "the header names both eta (gf*s/cm2) and eta_Pas (Pa*s); keep one");
     }
     header_.etaColumn = etaPas ? kColEtaPas : kColEta;
-    result_.etaInPascalSeconds = etaPas;
+    data_.etaInPascalSeconds = etaPas;
     for (int c : {int{kColT}, int{kColGamma}, header_.etaColumn}) {
       if (header_.index[c] >= 0) continue;
       return FailAt(number, std::string("the header has no column named ") +
@@ -185,19 +187,23 @@ class CsvReader {
   std::optional<double> Value(int number, const Fields& fields, int column) {
     const int k = header_.index[column];
     if (static_cast<std::size_t>(k) >= fields.values.size()) {
-      FailAt(number, std::string("no value for ") + kColumnNames[column] + " (the row has " +
-                         std::to_string(fields.values.size()) + " fields)");
+      FailAt(number,
+             std::string("no value for ") + kColumnNames[column] + " (the row has " +
+                 std::to_string(fields.values.size()) + " fields)",
+             FailureKind::BadValue);
       return std::nullopt;
     }
     const std::string& text = fields.values[static_cast<std::size_t>(k)];
     if (!IsPlainDecimal(text)) {
-      FailAt(number, std::string(kColumnNames[column]) + " is not a number: \"" + text + "\"");
+      FailAt(number, std::string(kColumnNames[column]) + " is not a number: \"" + text + "\"",
+             FailureKind::BadValue);
       return std::nullopt;
     }
     const std::size_t skip = text[0] == '+' ? 1 : 0;  // the conversion takes no plus sign
     const decimal::Parsed parsed = decimal::Parse(std::string_view(text).substr(skip));
     if (!parsed.ok) {
-      FailAt(number, std::string(kColumnNames[column]) + " is out of range: \"" + text + "\"");
+      FailAt(number, std::string(kColumnNames[column]) + " is out of range: \"" + text + "\"",
+             FailureKind::BadValue);
       return std::nullopt;
     }
     return parsed.value;
@@ -210,32 +216,26 @@ class CsvReader {
     if (!gamma) return;
     const std::optional<double> eta = Value(number, fields, header_.etaColumn);
     if (!eta) return;
-    const double factor = result_.etaInPascalSeconds ? kGfSecondPerCm2PerPascalSecond : 1.0;
-    result_.points.push_back({*T, *gamma, *eta * factor, number});
+    const double factor = data_.etaInPascalSeconds ? kGfSecondPerCm2PerPascalSecond : 1.0;
+    data_.points.push_back({*T, *gamma, *eta * factor, number});
   }
 
   ViscosityDataRead Finish() {
-    if (result_.message.empty() && !haveHeader_) {
+    if (!failure_ && !haveHeader_) {
       Fail("the file is empty; it needs a header row (T, gamma, eta) and a row per measurement");
-    } else if (result_.message.empty() && result_.points.empty()) {
+    } else if (!failure_ && data_.points.empty()) {
       Fail("no measurements below the header");
     }
-    result_.ok = result_.message.empty();
-    if (!result_.ok) result_.points.clear();
-    return std::move(result_);
+    if (failure_) return Unexpect(std::move(*failure_));
+    return std::move(data_);
   }
 
   std::string name_;
   bool haveHeader_ = false;
   Header header_;
-  ViscosityDataRead result_;
+  ViscosityData data_;
+  std::optional<Failure> failure_;  // the first problem; reading stops there
 };
-
-ViscosityDataRead Refused(const std::string& message) {
-  ViscosityDataRead result;
-  result.message = message;
-  return result;
-}
 
 }  // namespace
 
@@ -245,7 +245,7 @@ ViscosityDataRead ParseViscosityCsv(std::string_view bytes, const std::string& n
 
 ViscosityDataRead ReadViscosityCsv(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Refused(path + ": can not open the file");
+  if (file == nullptr) return Fail(FailureKind::CannotOpen, path + ": can not open the file");
   std::string bytes;
   std::vector<char> buffer(kReadChunkBytes);
   bool failed = false, ended = false;
@@ -257,8 +257,11 @@ ViscosityDataRead ReadViscosityCsv(const std::string& path) {
   }
   const bool tooLarge = bytes.size() > kMaxCsvBytes;
   std::fclose(file);
-  if (failed) return Refused(path + ": can not read the file");
-  if (tooLarge) return Refused(path + ": larger than 64 MiB; this is no table of measurements");
+  if (failed) return Fail(FailureKind::CannotRead, path + ": can not read the file");
+  if (tooLarge) {
+    return Fail(FailureKind::WrongFormat,
+                path + ": larger than 64 MiB; this is no table of measurements");
+  }
   return ParseViscosityCsv(bytes, path);
 }
 

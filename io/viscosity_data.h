@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/expected.h"
 #include "model/viscosity_point.h"
 
 namespace meltsim {
@@ -14,12 +15,16 @@ namespace meltsim {
 // 1 Pa*s = 10 dyn*s/cm2, and 1 gf = 980.665 dyn.
 constexpr double kGfSecondPerCm2PerPascalSecond = 10.0 / 980.665;
 
-struct ViscosityDataRead {
-  bool ok = false;
-  std::string message;                 // why the file was refused, when not ok
+struct ViscosityData {
   std::vector<ViscosityPoint> points;  // eta in gf*s/cm2, line = line of the file (from 1)
   bool etaInPascalSeconds = false;     // the file gave eta_Pas, converted
 };
+
+// The measurements, or why the file was refused: BadValue for a value of a
+// row that is no number or out of range, WrongFormat for a file that is no
+// such table (its quoting, its header, no rows, its size), CannotOpen /
+// CannotRead for a file that can not be opened / read.
+using ViscosityDataRead = Expected<ViscosityData>;
 
 // Reads the CSV text `bytes`; `name` names the file in messages. Lines end in
 // LF or CR LF; blank lines (and lines of empty fields only) are skipped; the

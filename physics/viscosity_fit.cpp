@@ -317,12 +317,9 @@ void AddWarnings(const Eigen::JacobiSVD<MatrixXd>& svd, const Vector6& c, double
 
 }  // namespace
 
-ViscosityFit FitViscosity(const std::vector<ViscosityPoint>& points) {
+ViscosityFitResult FitViscosity(const std::vector<ViscosityPoint>& points) {
+  if (auto problem = PointsProblem(points)) return Unexpect(std::move(*problem));
   ViscosityFit fit;
-  if (auto problem = PointsProblem(points)) {
-    fit.message = *problem;
-    return fit;
-  }
   SetRanges(points, fit);
   const Scaling scaling = ScalingOf(fit);
   const MatrixXd Z = ScaledDesign(points, scaling);
@@ -331,28 +328,20 @@ ViscosityFit FitViscosity(const std::vector<ViscosityPoint>& points) {
   svd.setThreshold(kRankTolerance);
   fit.rank = static_cast<int>(svd.rank());
   fit.condition = ConditionOf(svd.singularValues());
-  if (auto problem = LevelsProblem(points)) {
-    fit.message = *problem;
-    return fit;
-  }
-  if (fit.rank < kTerms) {
-    fit.message = RankProblem(Z, fit.rank);
-    return fit;
-  }
+  if (auto problem = LevelsProblem(points)) return Unexpect(std::move(*problem));
+  if (fit.rank < kTerms) return Unexpect(MessageText(RankProblem(Z, fit.rank)));
   const Vector6 c = svd.solve(y);
   const Vector6 A = BackTransform(scaling) * c;
   for (int k = 0; k < kTerms; ++k) fit.A[static_cast<std::size_t>(k)] = A(k);
   const VectorXd yFit = Z * c;
   SetErrors(points, y, yFit, fit);
   AddWarnings(svd, c, (yFit - y).squaredNorm(), Z.rows(), fit);
-  fit.ok = true;
   return fit;
 }
 
 std::vector<MessageText> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
                                                double gammaLo, double gammaHi) {
   std::vector<MessageText> warnings;
-  if (!fit.ok) return warnings;
   if (THi > fit.Tmax) {
     warnings.push_back("The fit extrapolates to " + Number(THi) + " C; the data reach " +
                        Number(fit.Tmax) + " C");

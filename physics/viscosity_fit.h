@@ -9,15 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "model/expected.h"
 #include "model/message_text.h"
 #include "model/viscosity_point.h"
 
 namespace meltsim {
 
 struct ViscosityFit {
-  bool ok = false;
-  MessageText message;  // why the data were refused, when not ok
-
   std::array<double, 6> A{};  // A0, A1, A11, A2, A22, A12, in the order of the data file
   double R2 = 0;              // coefficient of determination of ln(eta)
   double maxRelError = 0;     // largest |eta_fit/eta - 1| over the points
@@ -37,17 +35,21 @@ struct ViscosityFit {
   std::vector<MessageText> warnings;
 };
 
-// Fits A0..A12 to `points`. Refused (not ok, with a message) for fewer than
+// A fit, or why the data were refused (a message with numbers, which the io
+// layer writes).
+using ViscosityFitResult = Expected<ViscosityFit, MessageText>;
+
+// Fits A0..A12 to `points`. Refused (with the message) for fewer than
 // six points, a point with a non-positive or non-finite gamma or eta or a
 // temperature outside -273.15..10000 deg C, fewer than three temperatures or
 // shear rates, or points that do not determine all six terms; the message
 // names the terms that cannot be determined.
-ViscosityFit FitViscosity(const std::vector<ViscosityPoint>& points);
+ViscosityFitResult FitViscosity(const std::vector<ViscosityPoint>& points);
 
 // Where a fit is used outside its measured range: temperatures TLo..THi
 // (deg C) and shear rates gammaLo..gammaHi (1/s) of a run, one warning per
 // side that goes past the data, e.g. "The fit extrapolates to 290 C; the data
-// reach 260 C". None for a refused fit.
+// reach 260 C".
 std::vector<MessageText> ExtrapolationWarnings(const ViscosityFit& fit, double TLo, double THi,
                                                double gammaLo, double gammaHi);
 

@@ -218,8 +218,16 @@ void RenderPlot(QPainter& painter, const QRectF& target, const PlotDescription& 
   scene.render(&painter, target, chart->geometry());
 }
 
-QString WritePlotImage(const QString& path, QSize size, const QString& title,
-                       const PlotPainter& draw) {
+namespace {
+
+Unexpected<Failure> CannotWriteImage(const QString& path) {
+  return Fail(FailureKind::CannotWrite, (QStringLiteral("Can not write ") + path).toStdString());
+}
+
+}  // namespace
+
+Expected<void> WritePlotImage(const QString& path, QSize size, const QString& title,
+                              const PlotPainter& draw) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == QStringLiteral("png")) {
     QImage image(size, QImage::Format_ARGB32);
@@ -228,7 +236,7 @@ QString WritePlotImage(const QString& path, QSize size, const QString& title,
     painter.setRenderHint(QPainter::Antialiasing);
     draw(painter);
     painter.end();
-    if (!image.save(path, "PNG")) return QStringLiteral("Can not write ") + path;
+    if (!image.save(path, "PNG")) return CannotWriteImage(path);
     return {};
   }
   if (suffix == QStringLiteral("svg")) {
@@ -239,14 +247,15 @@ QString WritePlotImage(const QString& path, QSize size, const QString& title,
     svg.setTitle(title);
     svg.setDescription(QStringLiteral("Melting in a single-screw extruder (Donovan model)"));
     QPainter painter;
-    if (!painter.begin(&svg)) return QStringLiteral("Can not write ") + path;
+    if (!painter.begin(&svg)) return CannotWriteImage(path);
     painter.setRenderHint(QPainter::Antialiasing);
     draw(painter);
     painter.end();
-    if (QFileInfo(path).size() <= 0) return QStringLiteral("Can not write ") + path;
+    if (QFileInfo(path).size() <= 0) return CannotWriteImage(path);
     return {};
   }
-  return QStringLiteral("Plots are saved as .png or .svg files: ") + path;
+  return Fail(FailureKind::Usage,
+              (QStringLiteral("Plots are saved as .png or .svg files: ") + path).toStdString());
 }
 
 struct MeltingPlot::Charts {
@@ -330,7 +339,7 @@ std::vector<CurveInfo> MeltingPlot::Curves(PlotKind kind) const {
   return curves;
 }
 
-QString MeltingPlot::SaveImage(const QString& path) const {
+Expected<void> MeltingPlot::SaveImage(const QString& path) const {
   const QSize cell(kGridCellWidth, kGridCellHeight);
   const QSize size(cell.width() * 2, cell.height() * 2);
   return WritePlotImage(path, size, QStringLiteral("Melting simulation plots"), [&](QPainter& p) {
@@ -341,12 +350,12 @@ QString MeltingPlot::SaveImage(const QString& path) const {
   });
 }
 
-QString SavePlot(const PlotDescription& d, const QString& path, QSize size) {
+Expected<void> SavePlot(const PlotDescription& d, const QString& path, QSize size) {
   return WritePlotImage(path, size, QString::fromStdString(d.title),
                         [&](QPainter& p) { RenderPlot(p, QRectF(QPointF(0, 0), size), d); });
 }
 
-QString MeltingPlot::SaveMeltingProfile(const RunResults& results, const QString& path) {
+Expected<void> MeltingPlot::SaveMeltingProfile(const RunResults& results, const QString& path) {
   return SavePlot(DescribeMeltingProfile(results), path, QSize(kProfileWidth, kProfileHeight));
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/expected.h"
 #include "runner/plot_description.h"
 #include "runner/run_results.h"
 
@@ -27,13 +28,15 @@ namespace meltsim {
 void RenderPlot(QPainter& painter, const QRectF& target, const PlotDescription& d);
 
 // Writes a picture of `size` as PNG or SVG, chosen by the name's suffix,
-// painted by `draw`. Returns the error text, empty when the file was written.
+// painted by `draw`. Fails as Usage for another suffix ("Plots are saved as
+// .png or .svg files: <path>"), as CannotWrite ("Can not write <path>") when
+// the file was not written.
 using PlotPainter = std::function<void(QPainter&)>;
-QString WritePlotImage(const QString& path, QSize size, const QString& title,
-                       const PlotPainter& draw);
+Expected<void> WritePlotImage(const QString& path, QSize size, const QString& title,
+                              const PlotPainter& draw);
 
 // One plot alone as a PNG or SVG file of `size`.
-QString SavePlot(const PlotDescription& d, const QString& path, QSize size);
+Expected<void> SavePlot(const PlotDescription& d, const QString& path, QSize size);
 
 // One line as it is drawn.
 struct CurveInfo {
@@ -67,12 +70,12 @@ class MeltingPlot : public QWidget {
   std::vector<CurveInfo> Curves(PlotKind kind) const;
 
   // Saves the four plots, two by two, as a PNG or SVG file chosen by the
-  // name's suffix. Returns the error text, empty when the file was written.
-  QString SaveImage(const QString& path) const;
+  // name's suffix, as WritePlotImage does.
+  Expected<void> SaveImage(const QString& path) const;
 
   // The melting profile of `results` alone, drawn without any window, as a
   // PNG or SVG file. Needs a running QApplication (offscreen will do).
-  static QString SaveMeltingProfile(const RunResults& results, const QString& path);
+  static Expected<void> SaveMeltingProfile(const RunResults& results, const QString& path);
 
   // The tooltip for a point of a curve: its nearest data point to `at`.
   static QString HoverText(const QString& name, const QList<QPointF>& points, QPointF at);

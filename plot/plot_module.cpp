@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "plot/melting_plot.h"
@@ -22,15 +23,16 @@ void ErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& text) 
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
-using Painting = std::function<QString(const QString& file, QSize size)>;
+using Painting = std::function<meltsim::Expected<void>(const QString& file, QSize size)>;
 
-std::string Draw(const Painting& paint, const char* path, int width, int height) {
+meltsim::Expected<void> Draw(const Painting& paint, const char* path, int width, int height) {
   const QString file = QFile::decodeName(path);
   const QSize size(width, height);
   if (QCoreApplication::instance() != nullptr) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-      return "plotting needs a widget application";
-    return paint(file, size).toStdString();
+      return meltsim::Fail(meltsim::FailureKind::Unavailable,
+                           "plotting needs a widget application");
+    return paint(file, size);
   }
   // Without an application object one is made for this call, on the
   // offscreen platform unless QT_QPA_PLATFORM names another, so no display
@@ -41,25 +43,27 @@ std::string Draw(const Painting& paint, const char* path, int width, int height)
   std::array<char*, 4> argv = {program, platformOption, offscreen, nullptr};
   int argc = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ? 3 : 1;
   const QtMessageHandler previous = qInstallMessageHandler(ErrorsOnly);
-  std::string error;
+  std::optional<meltsim::Expected<void>> drawn;
   {
     const QApplication app(argc, argv.data());
-    error = paint(file, size).toStdString();
+    drawn.emplace(paint(file, size));
   }
   qInstallMessageHandler(previous);
-  return error;
+  return *drawn;
 }
 
-// 0 when the file was written; 1 with the error text in `error`.
+// The entry points' convention: 0 when the file was written; 1 with the
+// error text in `error`.
 int DrawOrTell(const Painting& paint, const char* path, int width, int height, char* error,
                std::size_t errorSize) {
   std::string problem;
   try {
-    problem = Draw(paint, path, width, height);
+    const meltsim::Expected<void> drawn = Draw(paint, path, width, height);
+    if (drawn) return 0;
+    problem = drawn.error().message;
   } catch (const std::exception& e) {
     problem = e.what();
   }
-  if (problem.empty()) return 0;
   if (errorSize > 0) {
     const std::size_t n = std::min(problem.size(), errorSize - 1);
     std::memcpy(error, problem.data(), n);

@@ -25,6 +25,10 @@ constexpr double kHeadGap = 1.5 / 25.4 * kDotsPerInch;
 
 QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 
+Unexpected<Failure> CannotWritePdf(const QString& path) {
+  return Fail(FailureKind::CannotWrite, (QStringLiteral("Can not write ") + path).toStdString());
+}
+
 // Writes text lines down the page, starting a new page when one is full.
 class PageCursor {
  public:
@@ -295,8 +299,8 @@ void StudyPages(PageCursor& cursor, QPainter& painter, const StudyReport& study)
 
 }  // namespace
 
-QString WriteReportPdf(const QString& path, const ReportContent& report, const RunResults& results,
-                       const StudyReport* study) {
+Expected<void> WriteReportPdf(const QString& path, const ReportContent& report,
+                              const RunResults& results, const StudyReport* study) {
   QPdfWriter writer(path);
   writer.setResolution(kDotsPerInch);
   writer.setTitle(Utf8(report.title));
@@ -306,7 +310,7 @@ QString WriteReportPdf(const QString& path, const ReportContent& report, const R
       QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),
       QPageLayout::Millimeter));
   QPainter painter;
-  if (!painter.begin(&writer)) return QStringLiteral("Can not write ") + path;
+  if (!painter.begin(&writer)) return CannotWritePdf(path);
   painter.setRenderHint(QPainter::Antialiasing);
   PageCursor cursor(writer, painter);
   cursor.Paragraph(Utf8(report.title), Font(16, true));
@@ -334,11 +338,12 @@ QString WriteReportPdf(const QString& path, const ReportContent& report, const R
     StepTable(cursor, painter, report);
   }
   if (study != nullptr) StudyPages(cursor, painter, *study);
-  if (!painter.end() || QFileInfo(path).size() <= 0) return QStringLiteral("Can not write ") + path;
+  if (!painter.end() || QFileInfo(path).size() <= 0) return CannotWritePdf(path);
   return {};
 }
 
-QString WriteStudyReportPdf(const QString& path, const StudyReport& study, const QString& made) {
+Expected<void> WriteStudyReportPdf(const QString& path, const StudyReport& study,
+                                   const QString& made) {
   QPdfWriter writer(path);
   writer.setResolution(kDotsPerInch);
   writer.setTitle(QStringLiteral("Melting study: ") + Utf8(study.title));
@@ -348,7 +353,7 @@ QString WriteStudyReportPdf(const QString& path, const StudyReport& study, const
       QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),
       QPageLayout::Millimeter));
   QPainter painter;
-  if (!painter.begin(&writer)) return QStringLiteral("Can not write ") + path;
+  if (!painter.begin(&writer)) return CannotWritePdf(path);
   painter.setRenderHint(QPainter::Antialiasing);
   PageCursor cursor(writer, painter);
   cursor.Paragraph(QStringLiteral("Melting study: ") + Utf8(study.title), Font(16, true));
@@ -365,7 +370,7 @@ QString WriteStudyReportPdf(const QString& path, const StudyReport& study, const
   painter.restore();
   cursor.Skip(kStudyPlotHeight * scale + QFontMetricsF(Font(9), painter.device()).height() * 0.5);
   StudyTableRows(cursor, painter, study.table);
-  if (!painter.end() || QFileInfo(path).size() <= 0) return QStringLiteral("Can not write ") + path;
+  if (!painter.end() || QFileInfo(path).size() <= 0) return CannotWritePdf(path);
   return {};
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "model/expected.h"
 #include "runner/report_content.h"
 #include "runner/run_results.h"
 #include "runner/study_report.h"
@@ -13,13 +14,14 @@
 namespace meltsim {
 
 // Writes the report to `path`; the plots are drawn from `results`; a study,
-// when given, follows on pages of its own. Returns the error text, empty
-// when the file was written.
-QString WriteReportPdf(const QString& path, const ReportContent& report, const RunResults& results,
-                       const StudyReport* study = nullptr);
+// when given, follows on pages of its own. Fails as CannotWrite ("Can not
+// write <path>") when the file was not written.
+Expected<void> WriteReportPdf(const QString& path, const ReportContent& report,
+                              const RunResults& results, const StudyReport* study = nullptr);
 
 // The report of a study alone (no run has been made): its title, `made`
 // (the date and program line), what it found, the plot and the table.
-QString WriteStudyReportPdf(const QString& path, const StudyReport& study, const QString& made);
+Expected<void> WriteStudyReportPdf(const QString& path, const StudyReport& study,
+                                   const QString& made);
 
 }  // namespace meltsim

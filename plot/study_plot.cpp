@@ -424,7 +424,7 @@ void RenderStudyPlot(QPainter& painter, const QRectF& target, const StudyPlot& d
   painter.restore();
 }
 
-QString SaveStudyPlot(const StudyPlot& d, const QString& path, QSize size) {
+Expected<void> SaveStudyPlot(const StudyPlot& d, const QString& path, QSize size) {
   return WritePlotImage(path, size, Text(d.title),
                         [&](QPainter& p) { RenderStudyPlot(p, QRectF(QPointF(0, 0), size), d); });
 }

@@ -19,10 +19,10 @@ namespace meltsim {
 // Paints `d` into `target`.
 void RenderStudyPlot(QPainter& painter, const QRectF& target, const StudyPlot& d);
 
-// Writes `d` as a PNG or SVG file of `size`, chosen by the name's suffix.
-// Returns the error text, empty when the file was written.
-QString SaveStudyPlot(const StudyPlot& d, const QString& path,
-                      QSize size = QSize(kStudyPlotWidth, kStudyPlotHeight));
+// Writes `d` as a PNG or SVG file of `size`, chosen by the name's suffix,
+// as WritePlotImage does.
+Expected<void> SaveStudyPlot(const StudyPlot& d, const QString& path,
+                             QSize size = QSize(kStudyPlotWidth, kStudyPlotHeight));
 
 // A widget that shows one study plot at its own size.
 class StudyPlotView : public QWidget {

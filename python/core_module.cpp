@@ -79,13 +79,13 @@ py::dict ContentsDict(const ResultFileContents& contents) {
 
 // The contents as a dict; ResultFileError with the reader's message.
 py::dict ResultFile(const std::string& path) {
-  ResultFileRead read;
+  std::optional<ResultFileRead> read;
   {
     py::gil_scoped_release release;
-    read = ReadResultFile(path);
+    read.emplace(ReadResultFile(path));
   }
-  if (!read.ok) throw ResultFileRefused(read.message);
-  return ContentsDict(read.contents);
+  if (!read->has_value()) throw ResultFileRefused(read->error().message);
+  return ContentsDict(**read);
 }
 
 }  // namespace

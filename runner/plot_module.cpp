@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 fs::path OwnFolder() {
   Dl_info info{};
   std::error_code ec;
-  if (dladdr(reinterpret_cast<void*>(&PlotModuleProblem), &info) != 0 &&
-      info.dli_fname != nullptr && fs::path(info.dli_fname).is_absolute()) {
+  if (dladdr(reinterpret_cast<void*>(&CheckPlotModule), &info) != 0 && info.dli_fname != nullptr &&
+      fs::path(info.dli_fname).is_absolute()) {
     const fs::path own = fs::canonical(info.dli_fname, ec);
     return ec ? fs::path(info.dli_fname).parent_path() : own.parent_path();
   }
@@ -91,26 +91,30 @@ LoadedModule Load() {
 
 }  // namespace
 
-std::string PlotModuleProblem() { return Load().problem; }
-
-std::string WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
-                                int height) {
+Expected<void> CheckPlotModule() {
   const LoadedModule module = Load();
-  if (module.write == nullptr) return module.problem;
-  std::array<char, 1024> error{};
-  if (module.write(&d, path.c_str(), width, height, error.data(), error.size()) != 0)
-    return error.data();
-  return "";
+  if (module.handle == nullptr) return Fail(FailureKind::Unavailable, module.problem);
+  return {};
 }
 
-std::string WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path, int width,
-                                     int height) {
+Expected<void> WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
+                                   int height) {
   const LoadedModule module = Load();
-  if (module.writeStudy == nullptr) return module.problem;
+  if (module.write == nullptr) return Fail(FailureKind::Unavailable, module.problem);
+  std::array<char, 1024> error{};
+  if (module.write(&d, path.c_str(), width, height, error.data(), error.size()) != 0)
+    return Fail(FailureKind::CannotWrite, error.data());
+  return {};
+}
+
+Expected<void> WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path, int width,
+                                        int height) {
+  const LoadedModule module = Load();
+  if (module.writeStudy == nullptr) return Fail(FailureKind::Unavailable, module.problem);
   std::array<char, 1024> error{};
   if (module.writeStudy(&d, path.c_str(), width, height, error.data(), error.size()) != 0)
-    return error.data();
-  return "";
+    return Fail(FailureKind::CannotWrite, error.data());
+  return {};
 }
 
 }  // namespace meltsim

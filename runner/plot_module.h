@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "model/expected.h"
 #include "runner/plot_description.h"
 #include "runner/study_plot.h"
 
@@ -31,18 +32,19 @@ using PlotModuleStudyFunction = int (*)(const StudyPlot* d, const char* path, in
 // The file name of the module.
 constexpr const char* kPlotModuleFileName = "libmeltsim-plot.so";
 
-// Why the module cannot be used, or an empty text when it can. It is looked
-// for in $MELTSIM_PLOT_MODULE (a file), next to the program (or library)
-// that asks, and in the installed module folder.
-std::string PlotModuleProblem();
+// Done when the module can be used, or Unavailable with why not. It is
+// looked for in $MELTSIM_PLOT_MODULE (a file), next to the program (or
+// library) that asks, and in the installed module folder.
+Expected<void> CheckPlotModule();
 
-// Draws `d` into `path` through the module; returns the error text, empty
-// when the file was written.
-std::string WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
-                                int height);
+// Draws `d` into `path` through the module. Fails as Unavailable when the
+// module cannot be used, as CannotWrite with the module's text when it did
+// not write the file (the module's entry points carry the text only).
+Expected<void> WritePlotWithModule(const PlotDescription& d, const std::string& path, int width,
+                                   int height);
 
 // Draws the plot of a study into `path` through the module.
-std::string WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path,
-                                     int width = kStudyPlotWidth, int height = kStudyPlotHeight);
+Expected<void> WriteStudyPlotWithModule(const StudyPlot& d, const std::string& path,
+                                        int width = kStudyPlotWidth, int height = kStudyPlotHeight);
 
 }  // namespace meltsim

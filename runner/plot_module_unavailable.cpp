@@ -10,14 +10,14 @@ constexpr const char* kUnavailable =
     "cannot load the plot module)";
 }
 
-std::string PlotModuleProblem() { return kUnavailable; }
+Expected<void> CheckPlotModule() { return Fail(FailureKind::Unavailable, kUnavailable); }
 
-std::string WritePlotWithModule(const PlotDescription&, const std::string&, int, int) {
-  return kUnavailable;
+Expected<void> WritePlotWithModule(const PlotDescription&, const std::string&, int, int) {
+  return Fail(FailureKind::Unavailable, kUnavailable);
 }
 
-std::string WriteStudyPlotWithModule(const StudyPlot&, const std::string&, int, int) {
-  return kUnavailable;
+Expected<void> WriteStudyPlotWithModule(const StudyPlot&, const std::string&, int, int) {
+  return Fail(FailureKind::Unavailable, kUnavailable);
 }
 
 }  // namespace meltsim

@@ -54,12 +54,12 @@ RunResults ResultsOfRun(const RunOutcome& outcome) {
   const SimState& s = outcome.state;
   const ResultFileRead read =
       ParseResultFile(InputSectionText(in) + ResultsSectionText(in, s), in.SaveFileName);
-  if (!read.ok) {
+  if (!read.has_value()) {
     results.failed = true;
-    results.errorText = read.message;
+    results.errorText = read.error().message;
     return results;
   }
-  results.contents = read.contents;
+  results.contents = *read;
   for (std::size_t i = 0; i < results.contents.rows.size() && i < s.StepResults.size(); ++i)
     results.contents.rows[i].values = s.StepResults[i];  // the plots take every digit
   results.end = s.marchEnd;

@@ -34,35 +34,44 @@ std::string SymbolList() {
   return list;
 }
 
-std::string SyntaxMessage(const std::string& text) {
-  return "--vary expects SYMBOL=START:STOP:STEP or SYMBOL=v1,v2,..., got \"" + text + "\"";
+Unexpected<Failure> Refused(std::string message, int field = -1) {
+  return Fail(FailureKind::Usage, std::move(message), field);
+}
+
+Unexpected<Failure> SyntaxRefused(const std::string& text, int field = -1) {
+  return Refused("--vary expects SYMBOL=START:STOP:STEP or SYMBOL=v1,v2,..., got \"" + text + "\"",
+                 field);
 }
 
 // The numbers of a list or range, by the input grammar of the fields.
-std::optional<std::string> ConvertAll(const std::vector<std::string>& parts,
-                                      const std::string& symbol, std::vector<double>& numbers) {
+Expected<std::vector<double>> ConvertAll(const std::vector<std::string>& parts,
+                                         const VaryAxis& axis) {
+  std::vector<double> numbers;
   for (const std::string& part : parts) {
     const std::optional<double> v = ConvertNumber(part);
-    if (!v) return "--vary " + symbol + ": \"" + part + "\" is not a number";
+    if (!v)
+      return Refused("--vary " + axis.symbol + ": \"" + part + "\" is not a number", axis.field);
     numbers.push_back(*v);
   }
-  return std::nullopt;
+  return numbers;
 }
 
-std::optional<std::string> ParseRange(const std::vector<std::string>& parts,
-                                      const std::string& text, VaryAxis& axis) {
-  if (parts.size() != 3) return SyntaxMessage(text);
-  std::vector<double> n;
-  if (auto error = ConvertAll(parts, axis.symbol, n)) return error;
-  const std::optional<std::uint64_t> count = RangeCount(n[0], n[1], n[2]);
+Expected<VaryAxis> ParseRange(const std::vector<std::string>& parts, const std::string& text,
+                              VaryAxis axis) {
+  if (parts.size() != 3) return SyntaxRefused(text, axis.field);
+  const Expected<std::vector<double>> n = ConvertAll(parts, axis);
+  if (!n) return Unexpect(n.error());
+  const std::optional<std::uint64_t> count = RangeCount((*n)[0], (*n)[1], (*n)[2]);
   if (!count) {
-    return "--vary " + axis.symbol + ": the range " + parts[0] + ":" + parts[1] + ":" + parts[2] +
-           " has no values (STEP is zero or points away from STOP) or too many";
+    return Refused("--vary " + axis.symbol + ": the range " + parts[0] + ":" + parts[1] + ":" +
+                       parts[2] +
+                       " has no values (STEP is zero or points away from STOP) or too many",
+                   axis.field);
   }
-  axis.start = n[0];
-  axis.step = n[2];
+  axis.start = (*n)[0];
+  axis.step = (*n)[2];
   axis.rangeCount = *count;
-  return std::nullopt;
+  return axis;
 }
 
 }  // namespace
@@ -74,21 +83,24 @@ std::optional<std::uint64_t> RangeCount(double start, double stop, double step) 
   return static_cast<std::uint64_t>(steps) + 1;
 }
 
-std::optional<std::string> ParseVary(const std::string& text, VaryAxis& axis) {
+Expected<VaryAxis> ParseVary(const std::string& text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
-    return SyntaxMessage(text);
+    return SyntaxRefused(text);
   }
-  axis = VaryAxis{};
+  VaryAxis axis;
   axis.symbol = Upper(text.substr(0, equals));
   axis.field = FieldIndex(axis.symbol);
   if (axis.field < 0) {
-    return "--vary: unknown input symbol \"" + text.substr(0, equals) + "\"; the symbols are " +
-           SymbolList();
+    return Refused("--vary: unknown input symbol \"" + text.substr(0, equals) +
+                   "\"; the symbols are " + SymbolList());
   }
   const std::string values = text.substr(equals + 1);
   if (values.find(':') != std::string::npos) return ParseRange(Split(values, ':'), text, axis);
-  return ConvertAll(Split(values, ','), axis.symbol, axis.list);
+  Expected<std::vector<double>> list = ConvertAll(Split(values, ','), axis);
+  if (!list) return Unexpect(list.error());
+  axis.list = std::move(*list);
+  return axis;
 }
 
 std::string VaryValueText(double value) { return ShortestText(value); }
@@ -116,24 +128,24 @@ FieldTexts SweepGrid::TextsAt(const FieldTexts& base, std::uint64_t index) const
   return texts;
 }
 
-std::optional<std::string> BuildSweepGrid(const std::vector<std::string>& varies, SweepGrid& grid) {
+Expected<SweepGrid> BuildSweepGrid(const std::vector<std::string>& varies) {
   std::vector<VaryAxis> axes;
   std::uint64_t size = 1;
   for (const std::string& text : varies) {
-    VaryAxis axis;
-    if (auto error = ParseVary(text, axis)) return error;
+    Expected<VaryAxis> axis = ParseVary(text);
+    if (!axis) return Unexpect(axis.error());
     for (const VaryAxis& earlier : axes) {
-      if (earlier.field == axis.field) return "--vary: " + axis.symbol + " is varied twice";
+      if (earlier.field == axis->field)
+        return Refused("--vary: " + axis->symbol + " is varied twice", axis->field);
     }
     // Checked before multiplying, so the product cannot wrap.
-    if (axis.Count() > kMaxSweepCases / size) {
-      return "--vary: the grid has more than " + std::to_string(kMaxSweepCases) + " cases";
+    if (axis->Count() > kMaxSweepCases / size) {
+      return Refused("--vary: the grid has more than " + std::to_string(kMaxSweepCases) + " cases");
     }
-    size *= axis.Count();
-    axes.push_back(std::move(axis));
+    size *= axis->Count();
+    axes.push_back(std::move(*axis));
   }
-  grid = SweepGrid(std::move(axes));
-  return std::nullopt;
+  return SweepGrid(std::move(axes));
 }
 
 }  // namespace meltsim

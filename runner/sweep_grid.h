@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/expected.h"
 #include "model/input_data.h"
 
 namespace meltsim {
@@ -37,9 +38,10 @@ struct VaryAxis {
 std::optional<std::uint64_t> RangeCount(double start, double stop, double step);
 
 // Parses SYMBOL=START:STOP:STEP or SYMBOL=v1,v2,... (one value is a list of
-// one). Numbers follow the input grammar. Returns the message for the user
-// when the text is not such an axis.
-std::optional<std::string> ParseVary(const std::string& text, VaryAxis& axis);
+// one). Numbers follow the input grammar. A text that is not such an axis
+// fails as Usage with the message for the user, and with the field once the
+// symbol is known.
+Expected<VaryAxis> ParseVary(const std::string& text);
 
 // The text a varied value is given to its field with: the shortest text
 // that converts back to the same double.
@@ -63,9 +65,9 @@ class SweepGrid {
   std::vector<VaryAxis> axes_;
 };
 
-// Builds the grid of the --vary texts, in the order given. Returns the
-// message for the user on bad syntax, an unknown or repeated symbol, or a
-// grid of more than kMaxSweepCases cases.
-std::optional<std::string> BuildSweepGrid(const std::vector<std::string>& varies, SweepGrid& grid);
+// Builds the grid of the --vary texts, in the order given. Fails as Usage,
+// with the message for the user, on bad syntax, an unknown or repeated
+// symbol, or a grid of more than kMaxSweepCases cases.
+Expected<SweepGrid> BuildSweepGrid(const std::vector<std::string>& varies);
 
 }  // namespace meltsim

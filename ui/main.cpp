@@ -223,9 +223,8 @@ int SaveReport(const QString& pdf, const QString& dataFile, const QString& study
   window.BitBtn1Click();
   if (!window.Results()->CurrentAccount()) return 1;  // the inputs were refused
   if (!study.isEmpty() && !RunPresetStudy(window, study)) return 1;
-  const QString error = window.Results()->WriteReport(target);
-  if (!error.isEmpty()) {
-    dialogs.ShowMessage(error);
+  if (const meltsim::Expected<void> written = window.Results()->WriteReport(target); !written) {
+    dialogs.ShowMessage(QString::fromStdString(written.error().message));
     return 1;
   }
   return 0;

@@ -119,12 +119,12 @@ void PolymerDialog::SetPolymer(const Polymer& polymer) {
 
 bool PolymerDialog::LoadFile(const QString& path) {
   const PolymerFileRead read = ReadPolymerFile(QFile::encodeName(path).toStdString());
-  if (!read.ok) {
-    dialogs_.ShowMessage(QString::fromStdString(read.message));
+  if (!read.has_value()) {
+    dialogs_.ShowMessage(QString::fromStdString(read.error().message));
     return false;
   }
-  SetPolymer(read.polymer);
-  if (read.fromDataFile)
+  SetPolymer(read->polymer);
+  if (read->fromDataFile)
     state_->setText(QStringLiteral("Lines 15 to 27 of %1.").arg(QFileInfo(path).fileName()));
   return true;
 }
@@ -145,8 +145,8 @@ void PolymerDialog::UseCoefficients(const std::array<QString, 6>& texts) {
 }
 
 void PolymerDialog::accept() {
-  if (const std::optional<std::string> refused = CheckPolymer(CurrentPolymer())) {
-    dialogs_.ShowMessage(QString::fromStdString(*refused));
+  if (const Expected<void> checked = CheckPolymer(CurrentPolymer()); !checked) {
+    dialogs_.ShowMessage(QString::fromStdString(checked.error().message));
     return;
   }
   QDialog::accept();

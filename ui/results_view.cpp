@@ -368,8 +368,8 @@ void ResultsView::OpenResultFile() {
   const QString path = QFileInfo(*chosen).absoluteFilePath();
   const std::string name = QFile::encodeName(path).toStdString();
   const ResultFileRead read = ReadResultFile(name);
-  if (read.ok) {
-    ShowAccount(AccountOfFile(ResultsOfFile(read.contents, name), false), true,
+  if (read.has_value()) {
+    ShowAccount(AccountOfFile(ResultsOfFile(*read, name), false), true,
                 QStringLiteral("as in the file"));
     return;
   }
@@ -379,15 +379,15 @@ void ResultsView::OpenResultFile() {
     const QByteArray bytes = file.readAll();
     const InputSectionRead inputs =
         ParseInputSectionOnly(std::string_view(bytes.constData(), bytes.size()), name);
-    if (inputs.ok) {
+    if (inputs.has_value()) {
       RunResults results;
       results.title = name;
-      results.contents = inputs.contents;
+      results.contents = *inputs;
       ShowAccount(AccountOfFile(results, true), true, QStringLiteral("as in the file"));
       return;
     }
   }
-  dialogs_.ShowMessage(QFile::decodeName(read.message.c_str()));
+  dialogs_.ShowMessage(QFile::decodeName(read.error().message.c_str()));
 }
 
 std::optional<QString> ResultsView::ChooseNewFile(const QString& caption, const QString& filter,
@@ -404,11 +404,12 @@ std::optional<QString> ResultsView::ChooseNewFile(const QString& caption, const 
   return path;
 }
 
-QString ResultsView::WriteReport(const QString& path) const {
+Expected<void> ResultsView::WriteReport(const QString& path) const {
   const QString made = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
                        QStringLiteral(", meltsim ") + QString::fromLatin1(kVersion);
   if (!account_ && study_) return WriteStudyReportPdf(path, *study_, made);
-  if (!account_) return QStringLiteral("There is no run to report yet: press GO first.");
+  if (!account_)
+    return Fail(FailureKind::Unavailable, "There is no run to report yet: press GO first.");
   const ReportContent report = ReportOf(*account_, polymerName_.toStdString(), made.toStdString());
   return WriteReportPdf(path, report, account_->results, study_ ? &*study_ : nullptr);
 }
@@ -423,8 +424,8 @@ void ResultsView::SaveReport() {
   const std::optional<QString> path = ChooseNewFile(
       QStringLiteral("Save Report"), QStringLiteral("PDF (*.pdf)"), QStringLiteral(".pdf"));
   if (!path) return;
-  const QString error = WriteReport(*path);
-  if (!error.isEmpty()) dialogs_.ShowMessage(error);
+  if (const Expected<void> written = WriteReport(*path); !written)
+    dialogs_.ShowMessage(QString::fromStdString(written.error().message));
   emit filesChanged();
 }
 
@@ -481,8 +482,8 @@ void ResultsView::SavePlots() {
       !dialogs_.AskQuestion(QStringLiteral("%1 already exists.\nDo you want to replace it?")
                                 .arg(QFileInfo(path).fileName())))
     return;
-  const QString error = plot_->SaveImage(path);
-  if (!error.isEmpty()) dialogs_.ShowMessage(error);
+  if (const Expected<void> saved = plot_->SaveImage(path); !saved)
+    dialogs_.ShowMessage(QString::fromStdString(saved.error().message));
   emit filesChanged();
 }
 

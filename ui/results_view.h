@@ -56,8 +56,8 @@ class ResultsView : public QWidget {
   void SaveReport();
   void SaveTable();
   // Writes the report of the shown run and of the last study (or of the
-  // study alone before any run); the error text, empty when written.
-  QString WriteReport(const QString& path) const;
+  // study alone before any run), or why not.
+  Expected<void> WriteReport(const QString& path) const;
   // The last study of the Study tab, which the report takes in.
   void SetStudy(const std::optional<StudyReport>& study);
 

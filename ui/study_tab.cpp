@@ -601,8 +601,8 @@ void StudyTab::SavePlot() {
       !dialogs_.AskQuestion(QStringLiteral("%1 already exists.\nDo you want to replace it?")
                                 .arg(QFileInfo(path).fileName())))
     return;
-  const QString error = SaveStudyPlot(last_->plot, path);
-  if (!error.isEmpty()) dialogs_.ShowMessage(error);
+  if (const Expected<void> saved = SaveStudyPlot(last_->plot, path); !saved)
+    dialogs_.ShowMessage(QString::fromStdString(saved.error().message));
 }
 
 }  // namespace meltsim

@@ -92,20 +92,20 @@ bool ViscosityFitDialog::LoadMeasurements(const QString& path) {
   plot_->SetCurves({});
   fileLabel_->setText(QFileInfo(path).absoluteFilePath());
   const ViscosityDataRead data = ReadViscosityCsv(QFile::encodeName(path).toStdString());
-  if (!data.ok) {
+  if (!data.has_value()) {
     report_->setPlainText(QStringLiteral("The file was refused:\n") +
-                          QString::fromStdString(data.message));
+                          QString::fromStdString(data.error().message));
     return false;
   }
-  const ViscosityFit fit = FitViscosity(data.points);
-  if (!fit.ok) {
+  const ViscosityFitResult fit = FitViscosity(data->points);
+  if (!fit.has_value()) {
     report_->setPlainText(QStringLiteral("The viscosity can not be fitted:\n") +
-                          QString::fromStdString(MessageString(fit.message)));
+                          QString::fromStdString(MessageString(fit.error())));
     return false;
   }
-  fit_ = fit;
-  plot_->SetCurves(FlowCurves(data.points, fit.A));
-  ShowFit(fit, data.etaInPascalSeconds, data.points.size());
+  fit_ = *fit;
+  plot_->SetCurves(FlowCurves(data->points, fit->A));
+  ShowFit(*fit, data->etaInPascalSeconds, data->points.size());
   useButton_->setEnabled(true);
   return true;
 }

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include "cli/plot_option.h"
+#include "support/failure_print.h"
 #include "support/file_text.h"
 
 namespace meltsim {
@@ -122,6 +124,27 @@ TEST_F(CliPlot, WithoutThePlotModuleSaysSoBeforeTheRun) {
   EXPECT_FALSE(fs::exists(work_ / "result.txt"));
   EXPECT_EQ(Cli("run", "MELTSIM_PLOT_MODULE='" + missing + "' "), 0) << err_;
   EXPECT_TRUE(fs::exists(work_ / "result.txt"));
+}
+
+// What --plot is refused for, by kind: a name the program does not draw is
+// the user's request, a module that is not there is what the installation
+// lacks.
+TEST_F(CliPlot, ARefusedPlotSaysWhyByKind) {
+  EXPECT_EQ(cli::CheckPlotOption("profile.pdf").error(),
+            (Failure{FailureKind::Usage,
+                     "--plot: the file name must end in .png or .svg, got \"profile.pdf\""}));
+  const std::string missing = (work_ / "no-module.so").string();
+  ::setenv("MELTSIM_PLOT_MODULE", missing.c_str(), 1);
+  const Expected<void> checked = cli::CheckPlotOption("profile.png");
+  const Expected<void> written = cli::WriteRunPlot(RunOutcome{}, (work_ / "p.png").string());
+  ::unsetenv("MELTSIM_PLOT_MODULE");
+  const Failure unavailable{FailureKind::Unavailable,
+                            "plotting is not available: the plot module libmeltsim-plot.so is not "
+                            "installed (looked for " +
+                                missing + ")"};
+  EXPECT_EQ(checked.error(), unavailable);
+  EXPECT_EQ(written.error(), unavailable);
+  EXPECT_FALSE(fs::exists(work_ / "p.png"));
 }
 
 // A file that is not a plot module is named in the message.

@@ -26,6 +26,7 @@
 #include "runner/sweep_runner.h"
 #include "runner/sweep_table.h"
 #include "support/engine_cases.h"
+#include "support/failure_print.h"
 #include "support/file_text.h"
 
 namespace meltsim::cli {
@@ -41,10 +42,9 @@ bool SameBits(double a, double b) {
 }
 
 SweepGrid Grid(const std::vector<std::string>& varies) {
-  SweepGrid grid;
-  const auto error = BuildSweepGrid(varies, grid);
-  EXPECT_FALSE(error.has_value()) << error.value_or("");
-  return grid;
+  const Expected<SweepGrid> grid = BuildSweepGrid(varies);
+  EXPECT_TRUE(grid.has_value()) << grid.error().message;
+  return grid ? *grid : SweepGrid{};
 }
 
 SweepPlan Plan(const std::vector<std::string>& varies) {
@@ -104,8 +104,9 @@ TEST(SweepGrid, RangesIncludeTheStopWithinRoundingAndMultiplyTheStep) {
   EXPECT_FALSE(RangeCount(1, 0, 0.1));         // points away from STOP
   EXPECT_FALSE(RangeCount(0, 1e300, 1e-300));  // not a countable range
 
-  VaryAxis axis;
-  ASSERT_FALSE(ParseVary("rpm=0:1:0.1", axis).has_value());
+  const Expected<VaryAxis> parsed = ParseVary("rpm=0:1:0.1");
+  ASSERT_TRUE(parsed.has_value()) << parsed.error().message;
+  const VaryAxis& axis = *parsed;
   EXPECT_EQ(axis.symbol, "RPM");
   EXPECT_EQ(axis.field, FieldIndex("RPM"));
   ASSERT_EQ(axis.Count(), 11u);
@@ -141,20 +142,44 @@ TEST(SweepGrid, ListsAndSeveralAxesRunRowMajorWithTheFirstOutermost) {
 }
 
 TEST(SweepGrid, MalformedVaryTextsAreRefusedWithAMessage) {
-  for (const char* bad : {"RPM", "RPM=", "=1,2", "RPM=1:2", "RPM=1:2:3:4", "RPM=a,b", "RPM=1,,2",
-                          "RPM=1:2:0", "RPM=2:1:1", "RPM=1:2:x"}) {
-    SweepGrid grid;
-    const auto error = BuildSweepGrid({bad}, grid);
-    ASSERT_TRUE(error.has_value()) << bad;
-    EXPECT_NE(error->find("--vary"), std::string::npos) << *error;
+  const std::string syntax = "--vary expects SYMBOL=START:STOP:STEP or SYMBOL=v1,v2,..., got ";
+  const int rpm = FieldIndex("RPM");
+  // The refused field is named once the symbol is known.
+  const std::vector<std::pair<std::vector<std::string>, Failure>> cases = {
+      {{"RPM"}, {FailureKind::Usage, syntax + "\"RPM\""}},
+      {{"RPM="}, {FailureKind::Usage, syntax + "\"RPM=\""}},
+      {{"=1,2"}, {FailureKind::Usage, syntax + "\"=1,2\""}},
+      {{"RPM=1:2"}, {FailureKind::Usage, syntax + "\"RPM=1:2\"", rpm}},
+      {{"RPM=1:2:3:4"}, {FailureKind::Usage, syntax + "\"RPM=1:2:3:4\"", rpm}},
+      {{"RPM=a,b"}, {FailureKind::Usage, "--vary RPM: \"a\" is not a number", rpm}},
+      {{"rpm=1,,2"}, {FailureKind::Usage, "--vary RPM: \"\" is not a number", rpm}},
+      {{"RPM=1:2:x"}, {FailureKind::Usage, "--vary RPM: \"x\" is not a number", rpm}},
+      {{"RPM=1:2:0"},
+       {FailureKind::Usage,
+        "--vary RPM: the range 1:2:0 has no values (STEP is zero or points away from STOP) or "
+        "too many",
+        rpm}},
+      {{"RPM=2:1:1"},
+       {FailureKind::Usage,
+        "--vary RPM: the range 2:1:1 has no values (STEP is zero or points away from STOP) or "
+        "too many",
+        rpm}},
+      {{"RPM=1", "rpm=2"}, {FailureKind::Usage, "--vary: RPM is varied twice", rpm}},
+      {{"RPM=0:1e6:1", "OUTPUT=0:1e6:1"},
+       {FailureKind::Usage, "--vary: the grid has more than 1000000000 cases"}},
+  };
+  for (const auto& [varies, failure] : cases) {
+    const Expected<SweepGrid> grid = BuildSweepGrid(varies);
+    ASSERT_FALSE(grid.has_value()) << varies[0];
+    EXPECT_EQ(grid.error(), failure) << varies[0];
   }
-  SweepGrid grid;
-  EXPECT_NE(BuildSweepGrid({"FOO=1,2"}, grid).value_or("").find("unknown input symbol \"FOO\""),
-            std::string::npos);
-  EXPECT_NE(BuildSweepGrid({"RPM=1", "rpm=2"}, grid).value_or("").find("varied twice"),
-            std::string::npos);
-  EXPECT_NE(BuildSweepGrid({"RPM=0:1e6:1", "OUTPUT=0:1e6:1"}, grid).value_or("").find("more than"),
-            std::string::npos);
+  const Expected<SweepGrid> unknown = BuildSweepGrid({"FOO=1,2"});
+  ASSERT_FALSE(unknown.has_value());
+  EXPECT_EQ(unknown.error().kind, FailureKind::Usage);
+  EXPECT_EQ(unknown.error().field, -1);
+  EXPECT_TRUE(unknown.error().message.starts_with(
+      "--vary: unknown input symbol \"FOO\"; the symbols are D "))
+      << unknown.error().message;
 }
 
 // What a single run command gives for the same texts, to compare a row with.

@@ -66,23 +66,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const ResultFileRead read = ParseResultFile(bytes, "fuzz.txt");
   const InputSectionRead section = ParseInputSectionOnly(bytes, "fuzz.txt");
-  FUZZ_CHECK(!(read.ok && section.ok), "a finished and an unfinished result file at once");
-  if (section.ok) {
-    const std::string text = InputSectionText(section.contents.inputs);
+  FUZZ_CHECK(!(read && section), "a finished and an unfinished result file at once");
+  if (section) {
+    const std::string text = InputSectionText(section->inputs);
     const InputSectionRead again = ParseInputSectionOnly(text, "again.txt");
-    FUZZ_CHECK(again.ok, "an input section written again is refused");
-    FUZZ_CHECK(InputSectionText(again.contents.inputs) == text, "input section not stable");
+    FUZZ_CHECK(again.has_value(), "an input section written again is refused");
+    FUZZ_CHECK(InputSectionText(again->inputs) == text, "input section not stable");
+  } else {
+    FUZZ_CHECK(section.error().kind == FailureKind::WrongFormat, section.error().message);
   }
-  if (!read.ok) {
-    FUZZ_CHECK(read.message.starts_with("fuzz.txt is not a result file: "), read.message);
+  if (!read) {
+    FUZZ_CHECK(read.error().kind == FailureKind::WrongFormat, read.error().message);
+    FUZZ_CHECK(read.error().message.starts_with("fuzz.txt is not a result file: "),
+               read.error().message);
     return 0;
   }
 
-  const std::string once = Rewritten(read.contents);
+  const std::string once = Rewritten(*read);
   const ResultFileRead again = ParseResultFile(once, "again.txt");
-  FUZZ_CHECK(again.ok, "written again and refused: " + again.message);
-  FUZZ_CHECK(again.contents.rows.size() == read.contents.rows.size(), "rows lost");
-  const std::string twice = Rewritten(again.contents);
+  FUZZ_CHECK(again.has_value(), "written again and refused: " + again.error().message);
+  FUZZ_CHECK(again->rows.size() == read->rows.size(), "rows lost");
+  const std::string twice = Rewritten(*again);
   FUZZ_CHECK(twice == once, "written twice differently: " + Shown(twice));
   return 0;
 }

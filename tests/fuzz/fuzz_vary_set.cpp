@@ -67,12 +67,13 @@ void CheckValue(const VaryAxis& axis, const std::string& option, double value,
 }
 
 void CheckGrid(const std::vector<std::string>& options) {
-  SweepGrid grid;
-  if (const std::optional<std::string> error = BuildSweepGrid(options, grid)) {
-    FUZZ_CHECK(error->starts_with("--vary"), *error);
+  const Expected<SweepGrid> grid = BuildSweepGrid(options);
+  if (!grid) {
+    FUZZ_CHECK(grid.error().kind == FailureKind::Usage, grid.error().message);
+    FUZZ_CHECK(grid.error().message.starts_with("--vary"), grid.error().message);
     return;
   }
-  const std::vector<VaryAxis>& axes = grid.Axes();
+  const std::vector<VaryAxis>& axes = grid->Axes();
   FUZZ_CHECK(axes.size() == options.size(), "one axis per option");
   std::uint64_t cases = 1;
   for (std::size_t a = 0; a < axes.size(); ++a) {
@@ -81,13 +82,13 @@ void CheckGrid(const std::vector<std::string>& options) {
     FUZZ_CHECK(axes[a].Count() <= kMaxSweepCases / cases, "more cases than allowed");
     cases *= axes[a].Count();
   }
-  FUZZ_CHECK(cases == grid.Size(), "grid size");
+  FUZZ_CHECK(cases == grid->Size(), "grid size");
 
   // The first and the last value of every axis, at the first and last case.
   const FieldTexts defaults = DefaultFieldTexts();
-  for (const std::uint64_t index : {std::uint64_t{0}, grid.Size() - 1}) {
-    const std::vector<double> values = grid.ValuesAt(index);
-    const FieldTexts texts = grid.TextsAt(defaults, index);
+  for (const std::uint64_t index : {std::uint64_t{0}, grid->Size() - 1}) {
+    const std::vector<double> values = grid->ValuesAt(index);
+    const FieldTexts texts = grid->TextsAt(defaults, index);
     for (std::size_t a = 0; a < axes.size(); ++a) {
       CheckValue(axes[a], options[a], values[a], texts[axes[a].field]);
     }

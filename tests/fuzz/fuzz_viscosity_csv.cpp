@@ -29,11 +29,12 @@ std::string CsvOf(const std::vector<ViscosityPoint>& points) {
 }
 
 void CheckFit(const std::vector<ViscosityPoint>& points) {
-  const ViscosityFit fit = FitViscosity(points);
-  if (!fit.ok) {
-    FUZZ_CHECK(!MessageString(fit.message).empty(), "a refused fit without a message");
+  const ViscosityFitResult fitted = FitViscosity(points);
+  if (!fitted.has_value()) {
+    FUZZ_CHECK(!MessageString(fitted.error()).empty(), "a refused fit without a message");
     return;
   }
+  const ViscosityFit& fit = *fitted;
   for (double a : fit.A) FUZZ_CHECK(std::isfinite(a), "a coefficient not finite");
   FUZZ_CHECK(fit.R2 <= 1 + 1e-12, "R^2 above 1: " + FixedText(fit.R2, 18, 18));
   FUZZ_CHECK(fit.rank >= 0 && fit.rank <= 6, "rank " + std::to_string(fit.rank));
@@ -46,11 +47,15 @@ void CheckFit(const std::vector<ViscosityPoint>& points) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace meltsim;
   using namespace meltsim::fuzz;
-  const ViscosityDataRead read = ParseViscosityCsv(AsText(data, size), "fuzz.csv");
-  if (!read.ok) {
-    FUZZ_CHECK(read.message.starts_with("fuzz.csv: ") && read.points.empty(), read.message);
+  const ViscosityDataRead parsed = ParseViscosityCsv(AsText(data, size), "fuzz.csv");
+  if (!parsed.has_value()) {
+    const Failure& refused = parsed.error();
+    FUZZ_CHECK(refused.message.starts_with("fuzz.csv: "), refused.message);
+    FUZZ_CHECK(refused.kind == FailureKind::WrongFormat || refused.kind == FailureKind::BadValue,
+               refused.message);
     return 0;
   }
+  const ViscosityData& read = *parsed;
   FUZZ_CHECK(!read.points.empty(), "a table without measurements");
   int line = 1;  // the header's line at least
   for (const ViscosityPoint& p : read.points) {
@@ -61,9 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const ViscosityDataRead again = ParseViscosityCsv(CsvOf(read.points), "again.csv");
-  FUZZ_CHECK(again.ok && again.points.size() == read.points.size(), again.message);
+  FUZZ_CHECK(again.has_value(), again.error().message);
+  FUZZ_CHECK(again->points.size() == read.points.size(), "the points written again read otherwise");
   for (std::size_t i = 0; i < read.points.size(); ++i) {
-    const ViscosityPoint &p = read.points[i], &q = again.points[i];
+    const ViscosityPoint &p = read.points[i], &q = again->points[i];
     FUZZ_CHECK(p.T == q.T && p.gamma == q.gamma && p.eta == q.eta,
                "point " + std::to_string(i) + " written again reads otherwise");
   }

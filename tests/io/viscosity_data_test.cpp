@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/failure_print.h"
+
 namespace meltsim {
 namespace {
 
@@ -32,34 +34,42 @@ TEST(ViscosityCsvTest, FindsTheColumnsByNameInAnyOrder) {
       "\"B, \"\"second\"\"\", 2.5e-1 ,1E2,+240.5\r\n"
       "C,.5,3.,-0\r\n";
   const ViscosityDataRead r = Parse(csv);
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_FALSE(r.etaInPascalSeconds);
-  ASSERT_EQ(r.points.size(), 3u);
-  ExpectPoint(r.points[0], 230, 10, 1.5, 3);
-  ExpectPoint(r.points[1], 240.5, 100, 0.25, 5);
-  ExpectPoint(r.points[2], 0, 3, 0.5, 6);
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_FALSE(r->etaInPascalSeconds);
+  ASSERT_EQ(r->points.size(), 3u);
+  ExpectPoint(r->points[0], 230, 10, 1.5, 3);
+  ExpectPoint(r->points[1], 240.5, 100, 0.25, 5);
+  ExpectPoint(r->points[2], 0, 3, 0.5, 6);
 
   // LF only, no line end after the last row, the same values.
   const ViscosityDataRead lf = Parse("T,gamma,eta\n230,10,1.5\n240.5,100,0.25");
-  ASSERT_TRUE(lf.ok) << lf.message;
-  ASSERT_EQ(lf.points.size(), 2u);
-  ExpectPoint(lf.points[1], 240.5, 100, 0.25, 3);
+  ASSERT_TRUE(lf.has_value()) << lf.error().message;
+  ASSERT_EQ(lf->points.size(), 2u);
+  ExpectPoint(lf->points[1], 240.5, 100, 0.25, 3);
 }
 
 TEST(ViscosityCsvTest, ConvertsPascalSeconds) {
   // 1 gf*s/cm2 = 9.80665e-3 N * s / 1e-4 m2 = 98.0665 Pa*s exactly.
   const ViscosityDataRead r = Parse("gamma,eta_Pas,T\n100,98.0665,260\n10,250,270\n");
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_TRUE(r.etaInPascalSeconds);
-  ASSERT_EQ(r.points.size(), 2u);
-  EXPECT_NEAR(r.points[0].eta, 1.0, 1e-15);
-  EXPECT_NEAR(r.points[1].eta, 250 / 98.0665, 1e-15);
-  EXPECT_EQ(r.points[1].T, 270);
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_TRUE(r->etaInPascalSeconds);
+  ASSERT_EQ(r->points.size(), 2u);
+  EXPECT_NEAR(r->points[0].eta, 1.0, 1e-15);
+  EXPECT_NEAR(r->points[1].eta, 250 / 98.0665, 1e-15);
+  EXPECT_EQ(r->points[1].T, 270);
 }
 
 TEST(ViscosityCsvTest, RefusesABadRowWithItsLineAndReason) {
   const std::string head = "T,gamma,eta\n230,1,2\n\n";  // the bad row is on line 4
-  const std::vector<std::pair<std::string, std::string>> cases = {
+  // A value that is no number or out of range is refused as a value, a
+  // quote that breaks the row as the file's format.
+  constexpr FailureKind kFormat = FailureKind::WrongFormat;
+  struct Case {
+    std::string row;
+    std::string message;  // empty: the file is taken
+    FailureKind kind = FailureKind::BadValue;
+  };
+  const std::vector<Case> cases = {
       {"240,abc,3", "m.csv: line 4: gamma is not a number: \"abc\""},
       {"240,,3", "m.csv: line 4: gamma is not a number: \"\""},
       {"1.2.3,1,3", "m.csv: line 4: T is not a number: \"1.2.3\""},
@@ -72,15 +82,14 @@ TEST(ViscosityCsvTest, RefusesABadRowWithItsLineAndReason) {
       {"240,1,3;5", "m.csv: line 4: eta is not a number: \"3;5\""},
       {"240,1,1e999", "m.csv: line 4: eta is out of range: \"1e999\""},
       {"240,1", "m.csv: line 4: no value for eta (the row has 2 fields)"},
-      {"240,1,\"3", "m.csv: line 4: a quoted field does not end on its line"},
-      {"240,1,\"3\"x", "m.csv: line 4: text follows the closing quote of a field"},
+      {"240,1,\"3", "m.csv: line 4: a quoted field does not end on its line", kFormat},
+      {"240,1,\"3\"x", "m.csv: line 4: text follows the closing quote of a field", kFormat},
   };
-  for (const auto& [row, message] : cases) {
-    const ViscosityDataRead r = Parse(head + row + "\n230,10,2\n");
-    EXPECT_EQ(r.ok, message.empty()) << row;
-    EXPECT_EQ(r.message, message) << row;
-    if (!r.ok) {
-      EXPECT_TRUE(r.points.empty()) << row;
+  for (const Case& c : cases) {
+    const ViscosityDataRead r = Parse(head + c.row + "\n230,10,2\n");
+    ASSERT_EQ(r.has_value(), c.message.empty()) << c.row;
+    if (!r.has_value()) {
+      EXPECT_EQ(r.error(), (Failure{c.kind, c.message})) << c.row;
     }
   }
 }
@@ -106,8 +115,8 @@ TEST(ViscosityCsvTest, RefusesAHeaderWithoutTheNeededColumns) {
   };
   for (const auto& [csv, message] : cases) {
     const ViscosityDataRead r = Parse(csv);
-    EXPECT_FALSE(r.ok) << csv;
-    EXPECT_EQ(r.message, message) << csv;
+    ASSERT_FALSE(r.has_value()) << csv;
+    EXPECT_EQ(r.error(), (Failure{FailureKind::WrongFormat, message})) << csv;
   }
 }
 
@@ -120,13 +129,15 @@ TEST(ViscosityCsvTest, ReadsAFileAsItsBytes) {
   const std::string csv = "T,gamma,eta\r\n230,1,2\r\n240,10,1.5\r\n";
   std::ofstream(file, std::ios::binary) << csv;
   const ViscosityDataRead r = ReadViscosityCsv(file.string());
-  ASSERT_TRUE(r.ok) << r.message;
-  ASSERT_EQ(r.points.size(), 2u);
-  ExpectPoint(r.points[1], 240, 10, 1.5, 3);
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  ASSERT_EQ(r->points.size(), 2u);
+  ExpectPoint(r->points[1], 240, 10, 1.5, 3);
 
-  EXPECT_EQ(ReadViscosityCsv((dir / "none.csv").string()).message,
-            (dir / "none.csv").string() + ": can not open the file");
-  EXPECT_EQ(ReadViscosityCsv(dir.string()).message, dir.string() + ": can not read the file");
+  EXPECT_EQ(
+      ReadViscosityCsv((dir / "none.csv").string()).error(),
+      (Failure{FailureKind::CannotOpen, (dir / "none.csv").string() + ": can not open the file"}));
+  EXPECT_EQ(ReadViscosityCsv(dir.string()).error(),
+            (Failure{FailureKind::CannotRead, dir.string() + ": can not read the file"}));
   fs::remove_all(dir);
 }
 

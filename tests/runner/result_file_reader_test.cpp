@@ -21,6 +21,7 @@
 #include "runner/run_command.h"
 #include "runner/run_results.h"
 #include "support/engine_cases.h"
+#include "support/failure_print.h"
 #include "support/file_text.h"
 
 namespace meltsim {
@@ -80,8 +81,8 @@ TEST_P(ReadBack, GivesTheRunsTableInputsSummaryAndEnd) {
   const SimState& s = run.outcome.state;
   const InputData& in = run.outcome.inputs;
   const ResultFileRead read = ReadResultFile((dir / "result.txt").string());
-  ASSERT_TRUE(read.ok) << read.message;
-  const ResultFileContents& got = read.contents;
+  ASSERT_TRUE(read.has_value()) << read.error().message;
+  const ResultFileContents& got = *read;
 
   ASSERT_EQ(static_cast<int>(got.rows.size()), s.NSTEP);
   for (int i = 0; i < s.NSTEP; ++i) {
@@ -126,24 +127,23 @@ INSTANTIATE_TEST_SUITE_P(InputSets, ReadBack, ::testing::ValuesIn(cases::Finishi
 TEST(ResultFileReader, ReadsTheStoredFilesOfEarlierRuns) {
   const fs::path golden = fs::path(MELTSIM_TEST_DATA) / "golden";
   const ResultFileRead def = ReadResultFile((golden / "default.txt").string());
-  ASSERT_TRUE(def.ok) << def.message;
-  EXPECT_EQ(def.contents.rows.size(), 96u);
-  EXPECT_EQ(def.contents.rows.back().cells[0], "18.10");
-  EXPECT_EQ(def.contents.inputTexts[kFieldCount - 1], "0.000350");
-  EXPECT_EQ(def.contents.summaryLines[7], "Final solid ratio = 0.023");
-  EXPECT_EQ(EndSentence(ResultsOfFile(def.contents, "default.txt")),
-            "Melting complete at 18.1 turns");
+  ASSERT_TRUE(def.has_value()) << def.error().message;
+  EXPECT_EQ(def->rows.size(), 96u);
+  EXPECT_EQ(def->rows.back().cells[0], "18.10");
+  EXPECT_EQ(def->inputTexts[kFieldCount - 1], "0.000350");
+  EXPECT_EQ(def->summaryLines[7], "Final solid ratio = 0.023");
+  EXPECT_EQ(EndSentence(ResultsOfFile(*def, "default.txt")), "Melting complete at 18.1 turns");
 
   const ResultFileRead screw = ReadResultFile((golden / "end_of_screw.txt").string());
-  ASSERT_TRUE(screw.ok) << screw.message;
-  const RunResults r = ResultsOfFile(screw.contents, "end_of_screw.txt");
+  ASSERT_TRUE(screw.has_value()) << screw.error().message;
+  const RunResults r = ResultsOfFile(*screw, "end_of_screw.txt");
   EXPECT_EQ(EndSentence(r), "Solid bed still 12 % of the flow at the end of the screw");
   EXPECT_DOUBLE_EQ(*EndFlight(r), 10.0 + 6.0 + 8.7);
 
   const ResultFileRead none = ReadResultFile((golden / "nothing_recorded.txt").string());
-  ASSERT_TRUE(none.ok) << none.message;
-  EXPECT_TRUE(none.contents.rows.empty());
-  EXPECT_EQ(EndSentence(ResultsOfFile(none.contents, "x")),
+  ASSERT_TRUE(none.has_value()) << none.error().message;
+  EXPECT_TRUE(none->rows.empty());
+  EXPECT_EQ(EndSentence(ResultsOfFile(*none, "x")),
             "Melting complete before the first step was recorded");
 }
 
@@ -156,10 +156,10 @@ TEST(ResultFileReader, ReadsWidenedCellsAndLfLineEnds) {
   bytes.replace(bytes.find(row), row.size(), "  5.10  1.400  0.991  0.961  1234.5  281.6");
   std::erase(bytes, '\r');
   const ResultFileRead read = ParseResultFile(bytes, "edited.txt");
-  ASSERT_TRUE(read.ok) << read.message;
-  EXPECT_EQ(read.contents.rows[0].cells[4], "1234.5");
-  EXPECT_EQ(read.contents.rows[0].values.RTB, 1234.5);
-  EXPECT_EQ(read.contents.rows[0].values.RT121, 281.6);
+  ASSERT_TRUE(read.has_value()) << read.error().message;
+  EXPECT_EQ(read->rows[0].cells[4], "1234.5");
+  EXPECT_EQ(read->rows[0].values.RTB, 1234.5);
+  EXPECT_EQ(read->rows[0].values.RT121, 281.6);
 }
 
 // The writer rounds the largest double up past it (D has P = 5: 1.7977E308);
@@ -170,9 +170,9 @@ TEST(ResultFileReader, TakesTheLargestDoubleAsTheWriterRoundsIt) {
   ASSERT_EQ(bytes.find(line), 0u);
   bytes.replace(line.find("15.0"), 4, "1.7977E308");
   const ResultFileRead read = ParseResultFile(bytes, "large.txt");
-  ASSERT_TRUE(read.ok) << read.message;
-  EXPECT_EQ(read.contents.inputs.D, std::numeric_limits<double>::max());
-  EXPECT_EQ(read.contents.inputTexts[0], "1.7977E308");
+  ASSERT_TRUE(read.has_value()) << read.error().message;
+  EXPECT_EQ(read->inputs.D, std::numeric_limits<double>::max());
+  EXPECT_EQ(read->inputTexts[0], "1.7977E308");
 }
 
 // The file cut after `lines` lines.
@@ -210,16 +210,19 @@ TEST(ResultFileReader, RefusesWhatIsNotAResultFileWithTheReason) {
   };
   for (const auto& [bytes, reason] : cases) {
     const ResultFileRead read = ParseResultFile(bytes, "some.txt");
-    EXPECT_FALSE(read.ok) << reason;
-    EXPECT_EQ(read.message, "some.txt is not a result file: " + reason);
+    ASSERT_FALSE(read.has_value()) << reason;
+    EXPECT_EQ(read.error(),
+              (Failure{FailureKind::WrongFormat, "some.txt is not a result file: " + reason}));
   }
 }
 
 TEST(ResultFileReader, ReportsAFileThatCannotBeRead) {
   const TempDir dir("meltsim_reader_unreadable");
   const std::string missing = (dir / "missing.txt").string();
-  EXPECT_EQ(ReadResultFile(missing).message, missing + " can not be opened");
-  EXPECT_EQ(ReadResultFile(dir.path().string()).message, dir.path().string() + " can not be read");
+  EXPECT_EQ(ReadResultFile(missing).error(),
+            (Failure{FailureKind::CannotOpen, missing + " can not be opened"}));
+  EXPECT_EQ(ReadResultFile(dir.path().string()).error(),
+            (Failure{FailureKind::CannotRead, dir.path().string() + " can not be read"}));
 }
 
 TEST(RunResults, AFailedRunCarriesItsMessageAndInputs) {

@@ -28,6 +28,13 @@
 namespace meltsim {
 namespace {
 
+// The axis of a --vary text that must parse.
+VaryAxis Axis(const std::string& text) {
+  const Expected<VaryAxis> axis = ParseVary(text);
+  EXPECT_TRUE(axis.has_value()) << axis.error().message;
+  return axis ? *axis : VaryAxis{};
+}
+
 // Screws and polymers kept aside from the development of the studies.
 struct KeptAside {
   const char* name;
@@ -201,8 +208,7 @@ TEST(CapacityStudy, ByAPositionIsLessThanOnTheWholeScrewAndABoundaryThere) {
   StudyInputs inputs;
   CapacityRequest request;
   request.by = 15.0;
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=30,60", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=30,60");
   request.axes = {rpm};
   StudyControl control;
   const std::vector<CapacityPoint> by15 = Capacity(inputs, request, control);
@@ -333,8 +339,7 @@ TEST(GoalSeekStudy, AQuantityThatFallsAndRisesAgainIsNotMonotonic) {
 TEST(StudyControl, ACancelledStudyStopsBeforeItsNextRunAndSaysSo) {
   StudyInputs inputs;
   inputs.jobs = 2;
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=20:80:5", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=20:80:5");
   StudyControl* self = nullptr;
   StudyControl control([&self](double, std::uint64_t runs) {
     if (runs >= 3) self->Cancel();
@@ -353,8 +358,7 @@ TEST(StudyControl, ACancelledStudyStopsBeforeItsNextRunAndSaysSo) {
 
 TEST(StudyControl, ProgressRisesToOneAndCountsEveryRun) {
   StudyInputs inputs;
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=30,40,50", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=30,40,50");
   std::vector<double> fractions;
   StudyControl control([&](double f, std::uint64_t) { fractions.push_back(f); });
   const GridStudy grid = RunGrid(inputs, {rpm}, control);
@@ -368,9 +372,8 @@ TEST(StudyControl, ProgressRisesToOneAndCountsEveryRun) {
 
 TEST(GridStudy, RowsAreThoseOfTheSweepAndMeltingEndsTheirLastRows) {
   StudyInputs inputs;
-  VaryAxis output, rpm;
-  ASSERT_FALSE(ParseVary("OUTPUT=300,600", output).has_value());
-  ASSERT_FALSE(ParseVary("RPM=38", rpm).has_value());
+  VaryAxis output = Axis("OUTPUT=300,600");
+  VaryAxis rpm = Axis("RPM=38");
   StudyControl control;
   const GridStudy grid = RunGrid(inputs, {output, rpm}, control);
   ASSERT_EQ(grid.rows.size(), 2u);
@@ -391,8 +394,7 @@ TEST(GridStudy, RowsAreThoseOfTheSweepAndMeltingEndsTheirLastRows) {
 }
 
 TEST(StudyTables, CsvAndJsonCarryEveryCellAndNumbersReadBackExactly) {
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=38", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=38");
   CapacityPoint found;
   found.values = {38};
   found.OUTPUT = 0.1 + 0.2;  // a number with no short decimal form
@@ -552,9 +554,8 @@ TEST(FilledContours, RoundLevelsCoverTheRangeInRoundSteps) {
 
 TEST(StudyPlots, TheMapMarksEachClassApartAndDrawsTheCapacityLine) {
   GridStudy grid;
-  VaryAxis rpm, output;
-  ASSERT_FALSE(ParseVary("RPM=30,50", rpm).has_value());
-  ASSERT_FALSE(ParseVary("OUTPUT=300,600", output).has_value());
+  VaryAxis rpm = Axis("RPM=30,50");
+  VaryAxis output = Axis("OUTPUT=300,600");
   StudyControl control;
   grid = RunGrid(StudyInputs{}, {rpm, output}, control);
   CapacityPoint a, b;
@@ -596,8 +597,7 @@ const StudyMarkers* MarkersNamed(const StudyPlot& plot, const std::string& name)
 using Points = std::vector<std::pair<double, double>>;
 
 TEST(StudyPlots, TheCapacityPlotDrawsEachPointByItsStatus) {
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=20,30,40,50", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=20,30,40,50");
   const std::vector<CapacityPoint> points = {Point({20}, 400, "ok"), Point({30}, 500, "warning"),
                                              Point({40}, std::nullopt, "ok"),
                                              Point({50}, std::nullopt, "calculation error")};
@@ -619,9 +619,8 @@ TEST(StudyPlots, TheCapacityPlotDrawsEachPointByItsStatus) {
 }
 
 TEST(StudyPlots, TheCapacityOfTwoInputsHasALinePerValueOfTheSecond) {
-  VaryAxis rpm, sbap;
-  ASSERT_FALSE(ParseVary("RPM=20,40", rpm).has_value());
-  ASSERT_FALSE(ParseVary("SBAP=0.5,1", sbap).has_value());
+  VaryAxis rpm = Axis("RPM=20,40");
+  VaryAxis sbap = Axis("SBAP=0.5,1");
   const StudyPlot plot =
       DescribeCapacityPlot({rpm, sbap},
                            {Point({20, 0.5}, 240, "ok"), Point({20, 1}, 320, "ok"),
@@ -686,8 +685,7 @@ TEST(StudyPlots, TheGoalSeekPlotHasTheTargetTheAnswerAndTheRunsThatDidNotMelt) {
 }
 
 TEST(StudyReports, SayWhatTheStudyFoundInWholeSentences) {
-  VaryAxis rpm;
-  ASSERT_FALSE(ParseVary("RPM=20,80", rpm).has_value());
+  VaryAxis rpm = Axis("RPM=20,80");
   const StudyReport one = ReportOfCapacity({}, {Point({}, 500.16, "ok")}, std::nullopt, 7);
   ASSERT_FALSE(one.lines.empty());
   EXPECT_EQ(one.lines[0],

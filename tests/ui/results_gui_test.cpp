@@ -103,15 +103,15 @@ TEST_F(ResultsTest, GoShowsTheRunsTableSummaryAndCurvesAfterTheFinishDialog) {
   EXPECT_EQ(window_->Tabs()->currentWidget(), Results());
 
   const ResultFileRead file = ReadResultFile(Path(QStringLiteral("result.txt")).toStdString());
-  ASSERT_TRUE(file.ok) << file.message;
-  ASSERT_EQ(file.contents.rows.size(), 96u);
+  ASSERT_TRUE(file.has_value()) << file.error().message;
+  ASSERT_EQ(file->rows.size(), 96u);
   ASSERT_EQ(Table()->rowCount(), 96);
   ASSERT_EQ(Table()->columnCount(), kResultColumnCount);
   // The head over its unit (kW: the power columns of the results section).
   EXPECT_EQ(Table()->headerData(10, Qt::Horizontal).toString(), QStringLiteral("POWER VIS\n(kW)"));
   for (int row : {0, 47, 95}) {
     for (int column = 0; column < kResultColumnCount; ++column)
-      EXPECT_EQ(Cell(row, column).toStdString(), file.contents.rows[row].cells[column]);
+      EXPECT_EQ(Cell(row, column).toStdString(), file->rows[row].cells[column]);
   }
 
   EXPECT_EQ(Label("EndLabel"), QStringLiteral("Melting complete at 18.1 turns"));

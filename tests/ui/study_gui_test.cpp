@@ -204,13 +204,13 @@ TEST_F(StudyTest, TheReportTakesTheStudyInOrReportsItAlone) {
   ASSERT_TRUE(WaitForStudy());
   // No run yet: the report is the study's alone.
   EXPECT_TRUE(Find("SaveReportBtn")->isEnabled());
-  ASSERT_TRUE(window_->Results()->WriteReport(Path(QStringLiteral("study.pdf"))).isEmpty());
+  ASSERT_TRUE(window_->Results()->WriteReport(Path(QStringLiteral("study.pdf"))).has_value());
   const QString alone = PdfText(Path(QStringLiteral("study.pdf")));
   EXPECT_TRUE(alone.contains(QStringLiteral("Melting study: Sensitivity"))) << alone.toStdString();
   EXPECT_TRUE(alone.contains(QStringLiteral("TSCREW")));
 
   Click("BitBtn1");
-  ASSERT_TRUE(window_->Results()->WriteReport(Path(QStringLiteral("report.pdf"))).isEmpty());
+  ASSERT_TRUE(window_->Results()->WriteReport(Path(QStringLiteral("report.pdf"))).has_value());
   const QString text = PdfText(Path(QStringLiteral("report.pdf")));
   for (const char* expected : {"Melting simulation: result.txt", "Study: Sensitivity", "37 runs.",
                                "MELTEND_", "elasticity"})

@@ -369,8 +369,8 @@ TEST_F(WindowFeaturesTest, AFailedRunShowsTheRowsItReachedAndItsFileOpensAsUnfin
   const QString failedTable = Results()->Table()->model()->index(15, 2).data().toString();
   Click("BitBtn1");
   const ResultFileRead rescued = ReadResultFile(rescuedFile.toStdString());
-  ASSERT_TRUE(rescued.ok);
-  EXPECT_EQ(failedTable.toStdString(), rescued.contents.rows[15].cells[2]);
+  ASSERT_TRUE(rescued.has_value()) << rescued.error().message;
+  EXPECT_EQ(failedTable.toStdString(), rescued->rows[15].cells[2]);
 
   // result.txt holds the input section only: it opens and says so.
   dialogs_.openFile = Path(QStringLiteral("result.txt"));
@@ -472,12 +472,12 @@ TEST_F(WindowFeaturesTest, SaveTableWritesTheTableAsCsvWithUnits) {
                                  "T121 (deg C),TAV (deg C),FILM (cm),1/PSAI (-),POWER TOT (kW),"
                                  "POWER VIS (kW)"));
   const ResultFileRead file = ReadResultFile(Path(QStringLiteral("result.txt")).toStdString());
-  ASSERT_TRUE(file.ok);
+  ASSERT_TRUE(file.has_value()) << file.error().message;
   for (int row : {0, 95}) {
     const QList<QByteArray> cells = lines[row + 1].split(',');
     ASSERT_EQ(cells.size(), kResultColumnCount);
     for (int c = 0; c < kResultColumnCount; ++c)
-      EXPECT_EQ(cells[c].toStdString(), file.contents.rows[row].cells[c]) << row << " " << c;
+      EXPECT_EQ(cells[c].toStdString(), file->rows[row].cells[c]) << row << " " << c;
   }
 }
 

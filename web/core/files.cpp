@@ -54,11 +54,11 @@ val SaveDataFile(const val& texts) {
 val ReadPolymerFile(const val& bytes, const std::string& fileName) {
   const PolymerFileRead read = ParsePolymerFile(BytesOf(bytes), fileName);
   val v = val::object();
-  v.set("ok", read.ok);
-  v.set("message", read.message);
-  v.set("name", read.polymer.name);
-  v.set("texts", read.ok ? StringArray(read.polymer.texts) : val::array());
-  v.set("fromDataFile", read.fromDataFile);
+  v.set("ok", read.has_value());
+  v.set("message", read ? std::string() : read.error().message);
+  v.set("name", read ? read->polymer.name : std::string());
+  v.set("texts", read ? StringArray(read->polymer.texts) : val::array());
+  v.set("fromDataFile", read && read->fromDataFile);
   return v;
 }
 
@@ -67,8 +67,8 @@ val PolymerFileBytes(const std::string& name, const val& texts) {
 }
 
 val CheckPolymer(const std::string& name, const val& texts) {
-  const std::optional<std::string> message = meltsim::CheckPolymer(PolymerOf(name, texts));
-  return message ? val(*message) : val::null();
+  const Expected<void> checked = meltsim::CheckPolymer(PolymerOf(name, texts));
+  return checked ? val::null() : val(checked.error().message);
 }
 
 bool IsDefaultPolymer(const val& texts) { return HasDefaultValues(PolymerOf("", texts)); }

@@ -68,19 +68,19 @@ val Session::OpenResultFile(const val& bytes, const std::string& name) {
   const std::string text = BytesOf(bytes);
   val v = val::object();
   const ResultFileRead read = ParseResultFile(text, name);
-  if (read.ok) {
-    current_ = AccountOfFile(ResultsOfFile(read.contents, name), false);
+  if (read.has_value()) {
+    current_ = AccountOfFile(ResultsOfFile(*read, name), false);
   } else {
     // A run whose calculation failed leaves a file with its input section only.
     const InputSectionRead inputs = ParseInputSectionOnly(text, name);
-    if (!inputs.ok) {
+    if (!inputs.has_value()) {
       v.set("ok", false);
-      v.set("message", read.message);
+      v.set("message", read.error().message);
       return v;
     }
     RunResults results;
     results.title = name;
-    results.contents = inputs.contents;
+    results.contents = *inputs;
     current_ = AccountOfFile(results, true);
   }
   v.set("ok", true);

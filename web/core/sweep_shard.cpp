@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <variant>
 
-#include "web/core/js_values.h"
 #include "io/number_text.h"
 #include "runner/sweep_table.h"
+#include "web/core/js_values.h"
 
 namespace meltsim::web {
 
@@ -36,22 +36,20 @@ std::vector<std::string> RowCells(const CaseRow& row) {
 }
 
 SweepGrid GridOf(const val& varies) {
-  SweepGrid grid;
-  if (const std::optional<std::string> error = BuildSweepGrid(StringsOf(varies), grid))
-    throw std::invalid_argument(*error);
-  return grid;
+  Expected<SweepGrid> grid = BuildSweepGrid(StringsOf(varies));
+  if (!grid) throw std::invalid_argument(grid.error().message);
+  return std::move(*grid);
 }
 
 }  // namespace
 
 val PlanSweep(const val& varies) {
   val v = val::object();
-  SweepGrid grid;
-  const std::optional<std::string> error = BuildSweepGrid(StringsOf(varies), grid);
-  v.set("ok", !error);
-  v.set("message", error.value_or(""));
-  v.set("size", error ? 0.0 : static_cast<double>(grid.Size()));
-  v.set("columns", error ? val::array() : StringArray(SweepColumnHeads(grid)));
+  const Expected<SweepGrid> grid = BuildSweepGrid(StringsOf(varies));
+  v.set("ok", grid.has_value());
+  v.set("message", grid ? std::string() : grid.error().message);
+  v.set("size", grid ? static_cast<double>(grid->Size()) : 0.0);
+  v.set("columns", grid ? StringArray(SweepColumnHeads(*grid)) : val::array());
   return v;
 }
 
