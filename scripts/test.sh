@@ -4,11 +4,23 @@
 # tests), with AddressSanitizer and UndefinedBehaviorSanitizer, and the page
 # in the browser; then fuzzes every parser for a bounded time in a clang
 # sanitizer build. Every build treats compiler warnings as errors.
+#
+#   bash scripts/test.sh           everything (about 30 minutes on 2 cores)
+#   bash scripts/test.sh --quick   the normal build and its tests, without the
+#                                  pip install and the package tests (a few
+#                                  minutes once built); the packages must be
+#                                  installed already
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc)"
+QUICK=0
+case "${1:-}" in
+  --quick) QUICK=1 ;;
+  "") ;;
+  *) echo "usage: bash scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
 
-bash "$ROOT/scripts/install-deps.sh"
+[ "$QUICK" = 1 ] || bash "$ROOT/scripts/install-deps.sh"
 
 configure() { # BUILD_DIR OPTIONS...
   local dir="$1"
@@ -19,6 +31,10 @@ configure() { # BUILD_DIR OPTIONS...
 echo "== build and test =="
 configure "$ROOT/build"
 cmake --build "$ROOT/build" -j"$JOBS"
+if [ "$QUICK" = 1 ]; then
+  ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS" -E 'pip_install|package_test'
+  exit 0
+fi
 ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS"
 
 echo "== build and test without the window toolkit =="
