@@ -101,6 +101,8 @@ def test_a_fresh_interpreter_gets_numpy_columns(tmp_path):
 def test_sweep_releases_the_gil():
     # While the sweep runs, another Python thread keeps ticking: with the GIL
     # held for the whole sweep, the longest pause would be the sweep itself.
+    # A sweep of a second or more, so that a busy machine that leaves the
+    # ticker waiting for a core now and then does not look like a held GIL.
     ticks = []
     done = threading.Event()
 
@@ -112,7 +114,7 @@ def test_sweep_releases_the_gil():
     ticker = threading.Thread(target=tick)
     ticker.start()
     start = time.perf_counter()
-    meltsim.sweep({"OUTPUT": np.linspace(290.0, 310.0, 300)}, jobs=2)
+    meltsim.sweep({"OUTPUT": np.linspace(290.0, 310.0, 1500)}, jobs=2)
     duration = time.perf_counter() - start
     done.set()
     ticker.join()
