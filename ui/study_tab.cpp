@@ -373,7 +373,7 @@ void StudyTab::FillRange(int row) {
   r.to->setText(ValueText(std::max(value * 0.5, value * 1.5)));
 }
 
-std::optional<VaryAxis> StudyTab::AxisOf(int row, QString& problem) const {
+Expected<VaryAxis> StudyTab::AxisOf(int row) const {
   const InputRow& r = rows_[static_cast<std::size_t>(row)];
   VaryAxis axis;
   axis.symbol = r.symbol->currentText().toStdString();
@@ -381,9 +381,11 @@ std::optional<VaryAxis> StudyTab::AxisOf(int row, QString& problem) const {
   const std::optional<double> from = ConvertNumber(r.from->text().toStdString());
   const std::optional<double> to = ConvertNumber(r.to->text().toStdString());
   if (axis.field < 0 || !from || !to) {
-    problem = QStringLiteral("The range of %1 is not two numbers: \"%2\" to \"%3\"")
-                  .arg(r.symbol->currentText(), r.from->text(), r.to->text());
-    return std::nullopt;
+    return Fail(FailureKind::Usage,
+                QStringLiteral("The range of %1 is not two numbers: \"%2\" to \"%3\"")
+                    .arg(r.symbol->currentText(), r.from->text(), r.to->text())
+                    .toStdString(),
+                axis.field);
   }
   const int points = r.points->isEnabled() ? r.points->value() : 2;
   for (int i = 0; i < points; ++i) {
@@ -394,20 +396,20 @@ std::optional<VaryAxis> StudyTab::AxisOf(int row, QString& problem) const {
 
 bool StudyTab::MakeWork(const StudyInputs& inputs,
                         std::function<StudyReport(StudyControl&)>& work) {
-  QString problem;
   std::vector<VaryAxis> axes;
   const Kind kind = ChosenStudy();
   for (int r = 0; r < 2 && kind != Kind::Sensitivity; ++r) {
     if (!rows_[static_cast<std::size_t>(r)].used->isChecked()) continue;
     if (kind == Kind::GoalSeek && r == 1) continue;
-    const std::optional<VaryAxis> axis = AxisOf(r, problem);
-    if (!axis) break;
+    const Expected<VaryAxis> axis = AxisOf(r);
+    if (!axis) {
+      dialogs_.ShowMessage(QString::fromStdString(axis.error().message));
+      return false;
+    }
     axes.push_back(*axis);
   }
-  if (axes.size() == 2 && axes[0].field == axes[1].field)
-    problem = QStringLiteral("Choose two different inputs");
-  if (!problem.isEmpty()) {
-    dialogs_.ShowMessage(problem);
+  if (axes.size() == 2 && axes[0].field == axes[1].field) {
+    dialogs_.ShowMessage(QStringLiteral("Choose two different inputs"));
     return false;
   }
   switch (kind) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <thread>
 
+#include "model/expected.h"
 #include "runner/study.h"
 #include "runner/study_report.h"
 #include "ui/window_dialogs.h"
@@ -96,7 +97,7 @@ class StudyTab : public QWidget {
   QWidget* BuildStudyOptions();
   void ShowControlsOfStudy();
   void FillRange(int row);
-  std::optional<VaryAxis> AxisOf(int row, QString& problem) const;
+  Expected<VaryAxis> AxisOf(int row) const;
   // The work of the chosen study, made on the window's thread; false after
   // telling the user what is wrong with the controls.
   bool MakeWork(const StudyInputs& inputs, std::function<StudyReport(StudyControl&)>& work);
