@@ -1,7 +1,5 @@
 #include "cli/sweep.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <chrono>
@@ -12,6 +10,7 @@
 #include <system_error>
 
 #include "cli/study_commands.h"
+#include "cli/terminal.h"
 #include "io/number_text.h"
 #include "runner/sweep_runner.h"
 #include "runner/sweep_table.h"
@@ -296,7 +295,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
 }
 
 int SweepSubcommand(const SweepOptions& options) {
-  return SweepSubcommand(options, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+  return SweepSubcommand(options, std::cout, std::cerr, StderrIsTerminal());
 }
 
 }  // namespace meltsim::cli
