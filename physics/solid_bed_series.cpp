@@ -256,7 +256,7 @@ double CoefPrimitive(const SeriesTerm& t) {
 void TakeConvergedSums(const InputData& in, const SeriesCall& c, SeriesSums& sums, SimState& s) {
   const SeriesLimits limits = SolidBedSeriesLimits(c.PE, c.GZ, c.p, in.TSCREW - in.TM, c.BC);
   // They divide by the residence time 1/GZ, which an infinite GZ makes zero.
-  NoteDivision(s, 1, 1 / c.GZ);
+  NoteIfNotFinite(s, c.GZ, kDivisionByZero);
   sums.S1 = limits.S1;
   sums.S2 = limits.S2;
   sums.S3 = limits.S3T - sums.passes * c.steadyGradient;
