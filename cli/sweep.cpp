@@ -1,6 +1,7 @@
 #include "cli/sweep.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -251,7 +252,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
 
   const Clock::time_point start = Clock::now();
   SweepSettings settings;
-  settings.jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
+  settings.jobs = std::min(options.jobs > 0 ? options.jobs : DefaultJobs(), MaxJobs());
   std::unique_ptr<ProgressBar> bar;
   if (terminal) {
     bar = std::make_unique<ProgressBar>(err);
