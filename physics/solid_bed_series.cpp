@@ -165,6 +165,7 @@ SeriesCall PrepareSeries(const InputData& in, SimState& s) {
   c.expHalfPE = std::exp(c.PE / 2);
   c.steadyGradient = expPE * c.BC * c.PE;
   c.pe2 = c.PE * c.PE / (4 * c.GZ);
+  NoteDivision(s, c.PE * c.PE, 4 * c.GZ);  // a GZ that underflows to zero
   return c;
 }
 
@@ -214,6 +215,7 @@ SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule, SimState& s) {
     const double CK = FV1 - FV0;
 
     const double decayRate = v.BK2 / c.GZ;
+    NoteDivision(s, v.BK2, c.GZ);  // capped below, so not kept where it is infinite
     double EX1 = decayRate;
     double EX2 = c.pe2 + decayRate;
     if (EX1 >= kDecayCap) EX1 = kDecayCap;
