@@ -1,7 +1,5 @@
 #include "cli/cli.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
@@ -12,6 +10,7 @@
 #include "cli/run_subcommand.h"
 #include "cli/study_commands.h"
 #include "cli/sweep.h"
+#include "cli/terminal.h"
 #include "model/version.h"
 
 namespace meltsim::cli {
@@ -36,7 +35,7 @@ int Main(int argc, char** argv) {
   CLI::App* capacity = AddCapacitySubcommand(app, capacityOptions);
   SensitivityOptions sensitivityOptions;
   CLI::App* sensitivity = AddSensitivitySubcommand(app, sensitivityOptions);
-  const bool terminal = isatty(STDERR_FILENO) != 0;
+  const bool terminal = StderrIsTerminal();
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,8 +1,7 @@
 #include "cli/sweep.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "cli/study_commands.h"
+#include "cli/terminal.h"
 #include "io/number_text.h"
 #include "runner/sweep_runner.h"
 #include "runner/sweep_table.h"
@@ -252,7 +252,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
 
   const Clock::time_point start = Clock::now();
   SweepSettings settings;
-  settings.jobs = options.jobs > 0 ? options.jobs : DefaultJobs();
+  settings.jobs = std::min(options.jobs > 0 ? options.jobs : DefaultJobs(), MaxJobs());
   std::unique_ptr<ProgressBar> bar;
   if (terminal) {
     bar = std::make_unique<ProgressBar>(err);
@@ -296,7 +296,7 @@ int SweepSubcommand(const SweepOptions& options, std::ostream& out, std::ostream
 }
 
 int SweepSubcommand(const SweepOptions& options) {
-  return SweepSubcommand(options, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
+  return SweepSubcommand(options, std::cout, std::cerr, StderrIsTerminal());
 }
 
 }  // namespace meltsim::cli

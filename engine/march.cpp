@@ -410,8 +410,11 @@ void March::SetStepConditions() {
   s.VBZ = std::cos(s.THETA) * s.VB;
   s.VBX = std::sin(s.THETA) * s.VB;
   // PITCH * (Z + DZ/2) / LTURN is the axial distance from melting start.
-  s.TB =
-      in_.C0 * (1 - in_.C1 * std::exp(in_.C2 * in_.PITCH * (s.Z + 0.5 * s.DZ) / LTURN(in_.D, s)));
+  const double c2Length = in_.C2 * in_.PITCH * (s.Z + 0.5 * s.DZ);
+  const double turn = LTURN(in_.D, s);
+  s.TB = in_.C0 * (1 - in_.C1 * std::exp(c2Length / turn));
+  NoteIfNotFinite(s, c2Length);  // an overflow that exp(-inf) = 0 would hide
+  NoteDivision(s, c2Length, turn);
   const double across = s.VSZ * std::sin(s.THETA);
   const double down = s.VB - s.VSZ * std::cos(s.THETA);
   s.VJ = std::sqrt(across * across + down * down);

@@ -5,6 +5,7 @@
 
 #include "engine/engine.h"
 #include "model/constants.h"
+#include "model/fp_check.h"
 #include "model/screw_zones.h"
 
 namespace meltsim {
@@ -43,6 +44,7 @@ void SetUpRun(const InputData& in, SimState& s) {
 
   // The solid plug fills the whole feed channel at melting start.
   s.VSZ0 = s.QT / (s.W * in.H1 * in.RHOS);
+  NoteIfNotFinite(s, s.W * in.H1 * in.RHOS);  // an overflow that the division turns into 0
   s.VSZMIN = s.VSZ0;
   s.VSZ = s.VSZ0;
   s.VSZEND = s.VSZ0;

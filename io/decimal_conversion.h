@@ -11,8 +11,18 @@
 
 #include <string>
 #include <string_view>
+#include <version>
 
 namespace meltsim::decimal {
+
+// Whether this platform converts with the C++ library (std::to_chars and
+// std::from_chars for double); otherwise the functions below are those of
+// c_library.
+#if defined(__cpp_lib_to_chars)
+inline constexpr bool kWithCppLibrary = true;
+#else
+inline constexpr bool kWithCppLibrary = false;
+#endif
 
 // printf's "%.<precision>e" of a finite value: d.ddd...e+XX, correctly rounded.
 std::string Scientific(double value, int precision);
@@ -22,7 +32,8 @@ std::string Fixed(double value, int decimals);
 
 // The shortest text that reads back as `value`, in std::to_chars' plain
 // form: fixed or scientific, whichever is shorter (fixed on a tie):
-// "3e-05", "0.1", "1e+20", "123".
+// "3e-05", "0.1", "1e+20", "123"; in fixed form an integer beyond 2^53 has
+// all its exact digits ("900532989923784654848", not "900532989923784700000").
 std::string Shortest(double value);
 
 // Reads a decimal text of the form [-]digits[.digits][e[-]digits] whole

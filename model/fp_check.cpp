@@ -11,6 +11,13 @@ MessageText AtStep(const SimState& s, const char* routine) {
   return " at step " + std::to_string(s.ISTEP) + " (" + routine + ")";
 }
 
+// The fault that a quantity of the state shows: NaN an invalid operation,
+// infinity an overflow.
+unsigned FaultOf(double v) {
+  if (std::isnan(v)) return kInvalidOperation;
+  return std::isinf(v) ? kOverflow : 0u;
+}
+
 // The quantities of the run state that the routines compute, for a platform
 // without fault flags: every double of the parts the march and the physics
 // write (the recorded rows are checked once, after the march).
@@ -19,9 +26,7 @@ unsigned FaultsIn(const SimState& s, const std::array<double Part::*, N>& quanti
   unsigned faults = 0;
   const Part& part = s;
   for (double Part::*q : quantities) {
-    const double v = part.*q;
-    if (std::isnan(v)) faults |= kInvalidOperation;
-    if (std::isinf(v)) faults |= kOverflow;
+    faults |= FaultOf(part.*q);
   }
   return faults;
 }
@@ -51,10 +56,11 @@ constexpr std::array<double FilmState::*, 34> kFilmState = {
     &FilmState::TSLOPE, &FilmState::T121,    &FilmState::QFILM,  &FilmState::QDISS,
     &FilmState::UFAC,   &FilmState::FILMNEW, &FilmState::TQMID,  &FilmState::BETA,
     &FilmState::GRADB,  &FilmState::FILMOLD};
-constexpr std::array<double SeriesState::*, 11> kSeriesState = {
-    &SeriesState::PE,  &SeriesState::GZ,   &SeriesState::BC,          &SeriesState::AA,
-    &SeriesState::S1,  &SeriesState::S2,   &SeriesState::S3,          &SeriesState::DTSM,
-    &SeriesState::DTS, &SeriesState::KSER, &SeriesState::MIDTRANSIENT};
+// S1 apart: see FaultsInState.
+constexpr std::array<double SeriesState::*, 10> kSeriesState = {
+    &SeriesState::PE,   &SeriesState::GZ,          &SeriesState::BC,   &SeriesState::AA,
+    &SeriesState::S2,   &SeriesState::S3,          &SeriesState::DTSM, &SeriesState::DTS,
+    &SeriesState::KSER, &SeriesState::MIDTRANSIENT};
 constexpr std::array<double SolidBedState::*, 10> kSolidBedState = {
     &SolidBedState::PHI,   &SolidBedState::PSAI,  &SolidBedState::QSBEG, &SolidBedState::XEND,
     &SolidBedState::XW,    &SolidBedState::XMEAN, &SolidBedState::XOLD,  &SolidBedState::GFILM,
@@ -75,11 +81,20 @@ unsigned FaultsInState(const SimState& s) {
   faults |= FaultsIn(s, kGeometry) | FaultsIn(s, kRunConstants) | FaultsIn(s, kStepQuantities);
   faults |= FaultsIn(s, kFilmState) | FaultsIn(s, kSeriesState) | FaultsIn(s, kSolidBedState);
   faults |= FaultsIn(s, kRecorderState);
-  for (double v : s.UPROF) {
-    if (std::isnan(v)) faults |= kInvalidOperation;
-    if (std::isinf(v)) faults |= kOverflow;
-  }
+  // The converged sums give S1 = exp(scale)*scaled as an infinity of its
+  // sign, without a fault, where it exceeds the doubles; the march then
+  // uses the mid-depth transient instead.
+  if (!(s.sumsFromLimits && std::isinf(s.S1))) faults |= FaultOf(s.S1);
+  for (double v : s.UPROF) faults |= FaultOf(v);
   return faults;
+}
+
+unsigned FaultsOfDivision(double x, double y) {
+  if (std::isnan(x) || std::isnan(y)) return 0;
+  if (std::isinf(x)) return std::isinf(y) ? kInvalidOperation : 0u;
+  if (y == 0) return x == 0 ? kInvalidOperation : kDivisionByZero;
+  if (std::isinf(y)) return 0;
+  return std::isinf(x / y) ? kOverflow : 0u;
 }
 
 void ClearFloatingPointFaults(SimState& s) {

@@ -34,7 +34,8 @@ void CheckFloatingPoint(SimState& s, const char* routine);
 
 // The faults that a platform without fault flags finds: the noted ones, and
 // NaN (an invalid operation) or infinity (an overflow) in any quantity of the
-// state but the recorded rows. CheckFloatingPoint uses it there.
+// state but the recorded rows (and but S1 of the converged sums, infinite on
+// purpose where it exceeds the doubles). CheckFloatingPoint uses it there.
 unsigned FaultsInState(const SimState& s);
 
 // Throws "Calculation did not converge at step N (what)", of the kind
@@ -59,5 +60,41 @@ inline void NoteIfNotFinite(SimState& s, double value, FaultFlag infinite = kOve
     (void)infinite;
   }
 }
+
+// The faults that the division x / y raises by IEEE 754: a division by zero
+// for a finite nonzero x over zero, an invalid operation for 0/0 and
+// infinity over infinity, an overflow for a quotient of finite numbers too
+// large for a double; none where an operand is NaN or only x is infinite.
+unsigned FaultsOfDivision(double x, double y);
+
+// Where the platform has no fault flags: notes the faults of the division
+// x / y, whose quotient is not kept in the run state (only compared, or
+// inverted back to a finite number). Compiles to nothing where the flags
+// exist.
+inline void NoteDivision(SimState& s, double x, double y) {
+  if constexpr (!kPlatformHasFaultFlags) {
+    s.notedFaults |= FaultsOfDivision(x, y);
+  } else {
+    (void)s;
+    (void)x;
+    (void)y;
+  }
+}
+
+// The faults so far, to be put back after work whose faults do not count (a
+// term loop whose sums are replaced): the fault flags, and the noted faults
+// where there are none.
+class SavedFaults {
+ public:
+  explicit SavedFaults(const SimState& s) : noted_(s.notedFaults) {}
+  void Restore(SimState& s) const {
+    flags_.Restore();
+    s.notedFaults = noted_;
+  }
+
+ private:
+  SavedFaultFlags flags_;
+  unsigned noted_;
+};
 
 }  // namespace meltsim

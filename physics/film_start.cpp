@@ -35,12 +35,16 @@ void InitMeltFilm(const InputData& in, SimState& s) {
   s.ETA1 = MeltViscosity(in, gamLow, s.TFMEAN);
   s.ETA2 = MeltViscosity(in, gamHigh, s.TFMEAN);
   s.NPL = std::log(s.ETA1 / s.ETA2) / std::log(gamLow / gamHigh) + 1;
+  NoteDivision(s, s.ETA1, s.ETA2);
   CheckDivision(s, "film start values");
 
   // Temperature coefficient between the melting point and the barrel.
   s.ETA1 = MeltViscosity(in, s.GAMN, TM);
   s.ETA2 = MeltViscosity(in, s.GAMN, s.TB);
-  s.BPL = std::log(s.ETA1 / s.ETA2) / (TM - s.TB);
+  const double logRatio = std::log(s.ETA1 / s.ETA2);
+  s.BPL = logRatio / (TM - s.TB);
+  NoteDivision(s, s.ETA1, s.ETA2);
+  NoteDivision(s, logRatio, TM - s.TB);
   CheckDivision(s, "film start values");
   s.MPL = s.ETA1 / Power(s.GAMN, s.NPL - 1);
 
@@ -66,12 +70,16 @@ void FitPowerLawAtShearRates(const InputData& in, SimState& s, const char* routi
   s.ETAA = MeltViscosity(in, s.GAMI0, s.TFMID);
   s.ETAB = MeltViscosity(in, s.GAMB, s.TFMID);
   s.NPL = std::log(s.ETAA / s.ETAB) / std::log(s.GAMI0 / s.GAMB) + 1;
+  NoteDivision(s, s.ETAA, s.ETAB);
   CheckDivision(s, routine);
 
   // Temperature coefficient and consistency at the mid-film shear rate.
   s.ETAA = MeltViscosity(in, s.GAMM, in.TM);
   s.ETAB = MeltViscosity(in, s.GAMM, s.TB);
-  s.BPL = std::log(s.ETAA / s.ETAB) / (in.TM - s.TB);
+  const double logRatio = std::log(s.ETAA / s.ETAB);
+  s.BPL = logRatio / (in.TM - s.TB);
+  NoteDivision(s, s.ETAA, s.ETAB);
+  NoteDivision(s, logRatio, in.TM - s.TB);
   CheckDivision(s, routine);
   s.MPL = s.ETAA / Power(s.GAMM, s.NPL - 1);
 }

@@ -141,25 +141,48 @@ struct SeriesCall {
 SeriesCall PrepareSeries(const InputData& in, SimState& s) {
   SeriesCall c;
   s.PE = -s.QFILM * in.RHOM * s.H * in.CPS / (s.X * in.KS);
+  NoteDivision(s, -s.QFILM * in.RHOM * s.H * in.CPS, s.X * in.KS);
   s.GZ = s.H * s.H * s.VSZ * in.CPS * in.RHOS / (in.KS * s.DZ);
+  NoteDivision(s, s.H * s.H * s.VSZ * in.CPS * in.RHOS, in.KS * s.DZ);
   c.PE = s.PE;
   c.GZ = s.GZ;
   const double expPE = std::exp(c.PE);
   s.BC = (in.TSCREW - in.TM) / (1 - expPE);
+  NoteDivision(s, in.TSCREW - in.TM, 1 - expPE);
   c.BC = s.BC;
   s.AA = -c.PE / 2;
   c.AA = s.AA;
   c.AA2 = c.AA * c.AA;
+  NoteIfNotFinite(s, c.AA2);
   c.p = s.TSLIN;
   c.q = in.TSCREW - in.TM - s.TSLIN;
   c.EXPA0 = CappedExp(c.AA, 0.0, s);
   c.EXPA1 = CappedExp(c.AA, 1.0, s);
   c.invEXPA0 = 1 / c.EXPA0;
+  NoteDivision(s, 1, c.EXPA0);
   c.invEXPA1 = 1 / c.EXPA1;
+  NoteDivision(s, 1, c.EXPA1);
   c.expHalfPE = std::exp(c.PE / 2);
   c.steadyGradient = expPE * c.BC * c.PE;
   c.pe2 = c.PE * c.PE / (4 * c.GZ);
+  NoteDivision(s, c.PE * c.PE, 4 * c.GZ);  // a GZ that underflows to zero
   return c;
+}
+
+// Where the platform has no fault flags: the faults of the stop test below,
+// whose relative changes divide by sums that may be exactly zero (0/0, x/0),
+// each only when the change before it was small. It takes the sums and
+// computes nothing where the flags exist.
+void NoteStopTestFaults(SimState& s, double S3N, double S3, double S1N, double S1, double S2N,
+                        double S2) {
+  if constexpr (!kPlatformHasFaultFlags) {
+    NoteDivision(s, S3N - S3, S3N);
+    if (!(std::abs((S3N - S3) / S3N) < kSeriesTolerance)) return;
+    NoteDivision(s, S1N - S1, S1N);
+    if (std::abs((S1N - S1) / S1N) < kSeriesTolerance) NoteDivision(s, S2N - S2, S2N);
+  } else {
+    (void)s, (void)S3N, (void)S3, (void)S1N, (void)S1, (void)S2N, (void)S2;
+  }
 }
 
 struct SeriesSums {
@@ -172,7 +195,7 @@ struct SeriesSums {
 // the rule's minimum is summed, or the rule's maximum is reached:
 // S1 the transient at mid-depth at the end of the step, S2 (times pi) the
 // mean gradient at the interface, S3 the mean gradient at the screw root.
-SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
+SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule, SimState& s) {
   const double PE = c.PE;
   double KSER = 1;
   double S1 = 0, S2 = 0, S3 = 0;
@@ -192,6 +215,7 @@ SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
     const double CK = FV1 - FV0;
 
     const double decayRate = v.BK2 / c.GZ;
+    NoteDivision(s, v.BK2, c.GZ);  // capped below, so not kept where it is infinite
     double EX1 = decayRate;
     double EX2 = c.pe2 + decayRate;
     if (EX1 >= kDecayCap) EX1 = kDecayCap;
@@ -208,6 +232,7 @@ SeriesSums SumTerms(const SeriesCall& c, SeriesTermRule rule) {
     S3N = S3 - c.steadyGradient + v.SINB1 * (decay2 - 1) * c.expHalfPE * (PE / 2) * CK / (-L) +
           v.COSB1 * (decay2 - 1) * pi * c.expHalfPE * KSER * CK / (-L);
 
+    NoteStopTestFaults(s, S3N, S3, S1N, S1, S2N, S2);
     if (std::abs((S3N - S3) / S3N) < kSeriesTolerance &&
         std::abs((S1N - S1) / S1N) < kSeriesTolerance &&
         std::abs((S2N - S2) / S2N) < kSeriesTolerance && i >= rule.minTerms)
@@ -232,6 +257,8 @@ double CoefPrimitive(const SeriesTerm& t) {
 // written S3 holds the steady slope once per term pass; so does this one.
 void TakeConvergedSums(const InputData& in, const SeriesCall& c, SeriesSums& sums, SimState& s) {
   const SeriesLimits limits = SolidBedSeriesLimits(c.PE, c.GZ, c.p, in.TSCREW - in.TM, c.BC);
+  // They divide by the residence time 1/GZ, which an infinite GZ makes zero.
+  NoteIfNotFinite(s, c.GZ, kDivisionByZero);
   sums.S1 = limits.S1;
   sums.S2 = limits.S2;
   sums.S3 = limits.S3T - sums.passes * c.steadyGradient;
@@ -243,12 +270,12 @@ bool SolidBedSeries(const InputData& in, SimState& s, SeriesTermRule rule) {
   const SeriesCall c = PrepareSeries(in, s);
   // A term loop whose sums are replaced may fault on its way (a relative
   // stop test of a sum that underflows to zero): those faults go with it.
-  std::optional<SavedFaultFlags> flagsBefore;
-  if (s.useStableLimits) flagsBefore.emplace();
-  SeriesSums sums = SumTerms(c, rule);
+  std::optional<SavedFaults> faultsBefore;
+  if (s.useStableLimits) faultsBefore.emplace(s);
+  SeriesSums sums = SumTerms(c, rule, s);
   s.sumsFromLimits = false;
   if (s.useStableLimits && !sums.converged) {
-    flagsBefore->Restore();
+    faultsBefore->Restore(s);
     TakeConvergedSums(in, c, sums, s);
     ++s.diagnostics.stableSeriesCalls;
   }

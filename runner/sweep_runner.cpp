@@ -214,7 +214,7 @@ CaseRow RunSweepCase(const SweepPlan& plan, std::uint64_t index) {
   return row;
 }
 
-unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
+unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, MaxJobs()); }
 
 namespace {
 
@@ -238,7 +238,8 @@ void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink&
               const CaseFunction& runCase) {
   const std::uint64_t total = ShardSize(plan);
   if (total == 0) return;
-  const unsigned jobs = static_cast<unsigned>(std::clamp<std::uint64_t>(settings.jobs, 1, total));
+  const unsigned jobs = static_cast<unsigned>(
+      std::clamp<std::uint64_t>(std::min(settings.jobs, MaxJobs()), 1, total));
   if (jobs == 1) return RunSweepHere(plan, settings, sink, runCase, total);
   const std::size_t window =
       settings.window > 0 ? settings.window : std::max<std::size_t>(256, 64 * std::size_t{jobs});

@@ -95,6 +95,11 @@ struct SweepSettings {
 // The number of worker threads to use by default: every core.
 unsigned DefaultJobs();
 
+// The most worker threads the platform can start: 1 where it has no threads
+// (the WebAssembly build), where a sweep runs every case on the calling
+// thread whatever jobs it is given.
+unsigned MaxJobs();
+
 // Runs every case of the plan's shard and writes its rows to `sink` in grid
 // order. An exception from the sink stops the workers and is passed on.
 void RunSweep(const SweepPlan& plan, const SweepSettings& settings, CaseRowSink& sink);

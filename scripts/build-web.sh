@@ -9,9 +9,12 @@
 #   bash scripts/build-web.sh --serve    # then serves the page on 127.0.0.1
 #   MELTSIM_WEB_BUILD=/tmp/w bash scripts/build-web.sh
 #   node build-web/meltsim-cli.js run -o result.txt
+#   MELTSIM_WEB_TESTS=ON bash scripts/build-web.sh   # and the tests that run
+#   ctest --test-dir build-web                       # under Node
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${MELTSIM_WEB_BUILD:-$ROOT/build-web}"
+TESTS="${MELTSIM_WEB_TESTS:-OFF}"
 
 bash "$ROOT/scripts/install-deps.sh"
 
@@ -21,8 +24,11 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 # -O2 as the native build; no -g, which would make the module ten times
 # larger.
 emcmake cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DMELTSIM_TESTS=OFF -DMELTSIM_WERROR=ON >/dev/null
+  -DCMAKE_CXX_FLAGS_RELEASE=-O2 -DMELTSIM_TESTS="$TESTS" -DMELTSIM_WERROR=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target meltsim-cli meltsim_web_core
+if [ "$TESTS" = ON ]; then
+  cmake --build "$BUILD" -j"$(nproc)" --target meltsim_node_tests
+fi
 echo "Built $BUILD/meltsim-cli.js: node $BUILD/meltsim-cli.js run -o result.txt"
 
 # The page (web/build-site.sh): build-web/site/; --serve serves it.

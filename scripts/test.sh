@@ -2,14 +2,16 @@
 # Installs the dependencies, builds meltsim and runs every test: in the
 # normal build, in a build without the window toolkit (core, command line,
 # tests), with AddressSanitizer and UndefinedBehaviorSanitizer, and the page
-# in the browser; then fuzzes every parser for a bounded time in a clang
-# sanitizer build. Every build treats compiler warnings as errors.
+# in the browser; the WebAssembly build, whose model and io tests run under
+# Node and whose command line must give the normal build's files
+# (meltsim_web_agreement); then fuzzes every parser for a bounded time in a
+# clang sanitizer build. Every build treats compiler warnings as errors.
 #
-#   bash scripts/test.sh           everything (about 30 minutes on 2 cores)
+#   bash scripts/test.sh           everything (about 35 minutes on 2 cores)
 #   bash scripts/test.sh --quick   the normal build and its tests, without the
-#                                  pip install and the package tests (a few
-#                                  minutes once built); the packages must be
-#                                  installed already
+#                                  WebAssembly build, the pip install and the
+#                                  package tests (a few minutes once built);
+#                                  the packages must be installed already
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc)"
@@ -28,8 +30,16 @@ configure() { # BUILD_DIR OPTIONS...
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMELTSIM_WERROR=ON "$@" >/dev/null
 }
 
-echo "== build and test =="
-configure "$ROOT/build"
+WEB_CLI=""
+if [ "$QUICK" = 0 ]; then
+  echo "== WebAssembly build and its tests under Node =="
+  MELTSIM_WEB_BUILD="$ROOT/build-web" MELTSIM_WEB_TESTS=ON bash "$ROOT/scripts/build-web.sh"
+  ctest --test-dir "$ROOT/build-web" --output-on-failure -j"$JOBS"
+  WEB_CLI="$ROOT/build-web/meltsim-cli.js"
+fi
+
+echo "== build and test (with the agreement of the WebAssembly build) =="
+configure "$ROOT/build" -DMELTSIM_WEB_CLI="$WEB_CLI"
 cmake --build "$ROOT/build" -j"$JOBS"
 if [ "$QUICK" = 1 ]; then
   ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS" -E 'pip_install|package_test'
@@ -52,15 +62,14 @@ UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
   ctest --test-dir "$ROOT/build-sanitize" --output-on-failure -j"$JOBS"
 
 # ---- The browser edition ---------------------------------------------------
-# The WebAssembly core and the site (scripts/build-web.sh), the page's unit
-# tests in Node, and its tests in Debian's Chromium against the site served
-# on 127.0.0.1, compared with the native command line of the normal build.
+# The page's unit tests in Node, and its tests in Debian's Chromium against
+# the site (built by scripts/build-web.sh above) served on 127.0.0.1,
+# compared with the native command line of the normal build.
 echo "== the browser edition: unit tests and tests in Chromium =="
-bash "$ROOT/scripts/build-web.sh"
 (
   cd "$ROOT/web"
   npm run --silent test:unit
-  MELTSIM_NATIVE_CLI="$ROOT/build/meltsim-cli" MELTSIM_SITE_DIR="${MELTSIM_WEB_BUILD:-$ROOT/build-web}/site" \
+  MELTSIM_NATIVE_CLI="$ROOT/build/meltsim-cli" MELTSIM_SITE_DIR="$ROOT/build-web/site" \
     npm run --silent test:browser
 )
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -258,7 +257,7 @@ TEST(FixedText, AgreesWithAnIndependentRoundingOnManyValues) {
       case 1: {  // short decimals, many of them exact halves at some position
         const std::string text =
             std::to_string(bits(rng) % 100000000) + "5e" + std::to_string(pickExp(rng) - 8);
-        std::from_chars(text.data(), text.data() + text.size(), v);
+        v = std::strtod(text.c_str(), nullptr);  // no decimal point: any locale reads it
         break;
       }
       case 2:  // integers and numbers just around a power of ten

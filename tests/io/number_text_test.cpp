@@ -144,9 +144,13 @@ TEST(NumberText, GeneralFormAndMessages) {
 // A process whose locale writes a comma (a Python user's setlocale, the
 // window's toolkit) writes and reads every number with the point all the same.
 TEST(NumberText, TheSameInACommaLocale) {
+  // musl's C library (the WebAssembly build's) takes the name and keeps the
+  // point: there is no comma locale to test under.
   const char* comma = std::setlocale(LC_ALL, "de_DE.UTF-8");
-  if (comma == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale (scripts/install-deps.sh makes it)";
-  ASSERT_EQ(Printf("%.*f", 2, 13.95), "13,95");  // the locale is in force
+  if (comma == nullptr || Printf("%.*f", 2, 13.95) != "13,95") {
+    std::setlocale(LC_ALL, "C");
+    GTEST_SKIP() << "no de_DE.UTF-8 locale with a decimal comma (scripts/install-deps.sh makes it)";
+  }
   EXPECT_EQ(DecimalsText(13.95, 2), "13.95");
   EXPECT_EQ(SignificantText(0.5, 6), "0.5");
   EXPECT_EQ(GeneralNumberText(264.7), "264.7");

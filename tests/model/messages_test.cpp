@@ -90,6 +90,64 @@ TEST(CheckFloatingPoint, NamesTheFaultTheStepAndTheRoutine) {
   EXPECT_NO_THROW(CheckFloatingPoint(s, "solid bed series"));
 }
 
+// FaultsOfDivision, which notes the faults of a division where the platform
+// has no flags, says what IEEE 754 raises: where the platform has flags,
+// exactly what they show for the same division.
+TEST(FaultsOfDivision, AreTheFaultsTheDivisionRaises) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(FaultsOfDivision(1, 0), static_cast<unsigned>(kDivisionByZero));
+  EXPECT_EQ(FaultsOfDivision(-4.9e-324, -0.0), static_cast<unsigned>(kDivisionByZero));
+  EXPECT_EQ(FaultsOfDivision(0, 0), static_cast<unsigned>(kInvalidOperation));
+  EXPECT_EQ(FaultsOfDivision(inf, -inf), static_cast<unsigned>(kInvalidOperation));
+  EXPECT_EQ(FaultsOfDivision(1e308, 1e-10), static_cast<unsigned>(kOverflow));
+  EXPECT_EQ(FaultsOfDivision(inf, 0), 0u);  // exact: an infinity
+  EXPECT_EQ(FaultsOfDivision(1, inf), 0u);
+  EXPECT_EQ(FaultsOfDivision(nan, 0), 0u);         // a NaN goes through quietly
+  EXPECT_EQ(FaultsOfDivision(1e-300, 1e300), 0u);  // an underflow is silent
+  if (!kPlatformHasFaultFlags) return;
+  const double operands[] = {
+      0.0, -0.0, 4.9e-324, -1e-300, 1.0, -3.5, 1e300, -1.7976931348623157e308, inf, -inf, nan};
+  for (double x : operands) {
+    for (double y : operands) {
+      ClearFaultFlags();
+      volatile double vx = x, vy = y;
+      volatile double q = vx / vy;
+      (void)q;
+      EXPECT_EQ(FaultsOfDivision(x, y), RaisedFaultFlags()) << x << " / " << y;
+    }
+  }
+  ClearFaultFlags();
+}
+
+// Work whose faults do not count gives back the noted faults with the flags.
+TEST(SavedFaults, PutBackTheNotedFaultsAndTheFlags) {
+  SimState s;
+  ClearFloatingPointFaults(s);
+  s.notedFaults = kOverflow;
+  const SavedFaults before(s);
+  s.notedFaults |= kDivisionByZero;
+  volatile double zero = 0;
+  volatile double q = 1 / zero;
+  (void)q;
+  before.Restore(s);
+  EXPECT_EQ(s.notedFaults, static_cast<unsigned>(kOverflow));
+  EXPECT_EQ(RaisedFaultFlags(), 0u);
+  ClearFloatingPointFaults(s);
+}
+
+// The converged sums give an infinite S1 on purpose, without a fault, where it
+// exceeds the doubles; any other infinite or NaN S1 is one.
+TEST(FaultsInState, AnInfiniteS1OfTheConvergedSumsIsNoFault) {
+  SimState s;
+  s.S1 = -std::numeric_limits<double>::infinity();
+  EXPECT_EQ(FaultsInState(s), static_cast<unsigned>(kOverflow));
+  s.sumsFromLimits = true;
+  EXPECT_EQ(FaultsInState(s), 0u);
+  s.S1 = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(FaultsInState(s), static_cast<unsigned>(kInvalidOperation));
+}
+
 TEST(SeriesModeNames, ReadBackAsTheyAreWritten) {
   for (SeriesMode mode : {SeriesMode::Written, SeriesMode::Rescue, SeriesMode::Stable}) {
     EXPECT_EQ(ParseSeriesMode(SeriesModeName(mode)), mode);
