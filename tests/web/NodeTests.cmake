@@ -23,6 +23,7 @@ function(meltsim_node_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;SEES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   meltsim_sees(${name} ${ARG_SEES} tests/support)
+  target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/layers/${name}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main gmock)
   target_compile_definitions(${name} PRIVATE MELTSIM_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   # The machine's files (the test data, temporary files), synchronously
