@@ -14,8 +14,10 @@
 #
 # A difference fails the test unless its case and mode are listed in the
 # knife-edge file (tests/web/knife_edges.txt), whose every line gives the
-# reason. A listed case that no longer differs fails too, so that the list
-# stays exactly the cases that differ. The defaults and the golden cases may
+# reason. A listed case that agrees is reported ("listed as a knife edge but
+# the builds agree"), not failed: which of these written-series runs differ
+# depends on the variant of the C library's functions that the processor
+# selects natively, so a machine of another kind may agree on some. The defaults and the golden cases may
 # not be listed, and at most 0.5 % of the generated sets of a mode (3 % in
 # the written series, KNIFE_EDGE_SHARE_OF_MODE). tests/web/fault_sets.jsonl
 # holds sets where a build once missed a floating-point fault.
@@ -504,8 +506,8 @@ def main():
                 if difference is None:
                     identical[mode] = identical.get(mode, 0) + 1
                     if key in edges:
-                        failures.append(f"{case.name} {mode}: listed as a knife edge but the "
-                                        f"builds agree now; remove it from {args.knife_edges}")
+                        print(f"note: {case.name} {mode}: listed as a knife edge but the "
+                              f"builds agree on this machine ({args.knife_edges})")
                 elif key in edges:
                     known[mode] = known.get(mode, 0) + 1
                     print(f"knife edge {case.name} {mode} ({edges[key]}): {difference}")
