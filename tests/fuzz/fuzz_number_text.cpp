@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,7 +105,13 @@ void CheckFixedText(double v, int P, int D) {
       FixedText(v, 18, 18) + " P=" + std::to_string(P) + " D=" + std::to_string(D) + ": " + text;
   const std::optional<double> back = ReadFixedText(text, P, D);
   FUZZ_CHECK(back.has_value(), "does not read back: " + what);
-  FUZZ_CHECK(FixedText(*back, P, D) == text, "not stable: " + what);
+  // A text of at most 15 significant digits (digits10 of a double) survives
+  // the trip through the nearest double, so writing it again gives it back.
+  // With 16 or more digits it need not: the nearest double of
+  // 6.244349612430271E307 is 6.24434961243027149535E307, whose expansion to
+  // 18 digits, ...0271 50, rounds to 6.244349612430272E307 at P = 16.
+  if (P <= std::numeric_limits<double>::digits10)
+    FUZZ_CHECK(FixedText(*back, P, D) == text, "not stable: " + what);
   // The last kept digit stands at 10^-D or at the P-th significant digit,
   // whichever is higher; the text is v rounded there (after an expansion to
   // 18 digits and before a conversion to the nearest double).
