@@ -37,7 +37,7 @@ std::optional<std::string> IgnoredLineWarning(const std::string& fileName, int i
   const std::optional<double> fileValue = ConvertNumber(value);
   const std::optional<double> fixedValue = ConvertNumber(field.defaultText);
   if (fileValue && fixedValue && *fileValue == *fixedValue) return std::nullopt;
-  return "warning: line " + std::to_string(index + 1) + " of \"" + fileName + "\" (" +
+  return "warning: line " + IntegerText(index + 1) + " of \"" + fileName + "\" (" +
          field.symbol + " = " + value + ") is ignored; the run uses the fixed value " +
          field.defaultText + " (use --all-fields to take it)";
 }

@@ -478,7 +478,7 @@ Expected<void> CheckSweepPlot(const std::string& path, std::size_t axes) {
   if (axes < 1 || axes > 2) {
     return Fail(FailureKind::Usage,
                 "--plot draws a sweep of one or two --vary inputs (the map of two), not " +
-                    std::to_string(axes));
+                    IntegerText(axes));
   }
   return CheckPlotOption(path);
 }

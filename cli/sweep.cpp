@@ -49,11 +49,11 @@ std::string SweepFooter() {
 
 using Clock = std::chrono::steady_clock;
 
-std::string TwoDigits(long n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string TwoDigits(long n) { return (n < 10 ? "0" : "") + IntegerText(n); }
 
 std::string Clocktime(double seconds) {
   const long total = static_cast<long>(seconds + 0.5);
-  return std::to_string(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
+  return IntegerText(total / 3600) + ":" + TwoDigits(total / 60 % 60) + ":" +
          TwoDigits(total % 60);
 }
 

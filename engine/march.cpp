@@ -148,8 +148,8 @@ void March::Run() {
   for (;;) {
     if (s_.ISTEP > kMaxSteps) {
       throw CalculationError(CalculationErrorKind::TooManySteps,
-                             "Calculation stopped at step " + std::to_string(s_.ISTEP) +
-                                 ": the screw needs more than " + std::to_string(kMaxSteps) +
+                             "Calculation stopped at step " + WholeNumber(s_.ISTEP) +
+                                 ": the screw needs more than " + WholeNumber(kMaxSteps) +
                                  " steps");
     }
     if (!(mode_ == SeriesMode::Written ? Step() : StepWithRescue())) return;
@@ -227,7 +227,7 @@ void March::SwitchToStableSeries(double flight) {
 
 MessageText March::RescueNote(const CalculationError& e) const {
   const RunDiagnostics& d = s_.diagnostics;
-  return "Step " + std::to_string(d.rescuedStep) + " (FLIGHT " + FixedNumber(d.rescuedFlight, 2) +
+  return "Step " + WholeNumber(d.rescuedStep) + " (FLIGHT " + FixedNumber(d.rescuedFlight, 2) +
          ") failed with the written solid bed series (" + e.message +
          "); from this step on the run takes the converged series sums wherever the term loop "
          "does not converge";
@@ -247,7 +247,7 @@ StepFailure March::Diagnose(const CalculationError& e) const {
 StepFailure March::Classify(const CalculationError& e) const {
   const SimState& s = s_;
   const MessageText where =
-      "step " + std::to_string(s.ISTEP) + " (FLIGHT " + FixedNumber(StepFlight(), 2) + ")";
+      "step " + WholeNumber(s.ISTEP) + " (FLIGHT " + FixedNumber(StepFlight(), 2) + ")";
   // First what the inputs make of the barrel, then inputs beyond real
   // screws, then what the model itself meets.
   if (!std::isfinite(s.TB)) {
@@ -627,7 +627,7 @@ void March::FailOnGiveUp() {
 void March::ThrowFilmNotSolved() const {
   throw CalculationError(CalculationErrorKind::FilmNotSolved,
                          "The film thickness iteration gave up at step " +
-                             std::to_string(s_.ISTEP) +
+                             WholeNumber(s_.ISTEP) +
                              ": the solid bed series gave a negative solid heating term DTS "
                              "seven times");
 }

@@ -87,7 +87,7 @@ void AddSuspectResultWarnings(const InputData& in, SimState& s) {
   }
   if (d.carriedFilmSteps > 0) {
     d.warnings.push_back(
-        "At " + std::to_string(d.carriedFilmSteps) + " step" +
+        "At " + WholeNumber(d.carriedFilmSteps) + " step" +
         (d.carriedFilmSteps == 1 ? "" : "s") + " (FLIGHT " + Fixed(d.carriedFromFlight, 2) +
         " to " + Fixed(d.carriedToFlight, 2) +
         ") the solid bed series did not converge and the film thickness of the step before was "
@@ -95,7 +95,7 @@ void AddSuspectResultWarnings(const InputData& in, SimState& s) {
   }
   if (d.wideBedSteps > 0) {
     d.warnings.push_back("The solid bed is wider than the channel at " +
-                         std::to_string(d.wideBedSteps) + " step" +
+                         WholeNumber(d.wideBedSteps) + " step" +
                          (d.wideBedSteps == 1 ? "" : "s") + " (X/W up to " + Fixed(d.maxXW, 2) +
                          " at FLIGHT " + Fixed(d.maxXWFlight, 2) +
                          "): the output is more than the channel holds there, so those steps "
@@ -117,7 +117,7 @@ std::optional<MessageText> ImpossibleResult(const InputData& in, const SimState&
       if (auto outside = OutsidePowers(b, what, P)) found.push_back(*outside);
     }
     if (!found.empty()) {
-      return "at step " + std::to_string(i + 1) + " (FLIGHT " + Fixed(r.RFLIGHT, 2) +
+      return "at step " + WholeNumber(i + 1) + " (FLIGHT " + Fixed(r.RFLIGHT, 2) +
              "): " + Joined(found);
     }
   }
@@ -144,7 +144,7 @@ std::optional<MessageText> UnphysicalRow(const InputData& in, const SimState& s)
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     const StepRow& r = s.StepResults[i];
     const MessageText where =
-        "at step " + std::to_string(i + 1) + " (FLIGHT " + Fixed(r.RFLIGHT, 2) + ")";
+        "at step " + WholeNumber(i + 1) + " (FLIGHT " + Fixed(r.RFLIGHT, 2) + ")";
     if (i > 0 && r.RQSQT > s.StepResults[i - 1].RQSQT) return where + " QS/QT rises";
     if (!(r.RFILM > 0)) return where + " the film has no thickness";
     if (!(r.RT121 >= in.TM)) return where + " the film is colder than the melting point";
@@ -274,7 +274,7 @@ void MarchWithRescue(const InputData& in, SimState& s) {
       again =
           RecomputeStable(in, s,
                           "failed after its rescue at step " +
-                              std::to_string(s.diagnostics.rescuedStep) + " (" + e.message + ")");
+                              WholeNumber(s.diagnostics.rescuedStep) + " (" + e.message + ")");
     } catch (const CalculationError&) {
       throw e;
     }

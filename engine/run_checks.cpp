@@ -98,7 +98,7 @@ void CheckResultsFinite(const InputData& in, const SimState& s) {
   for (std::size_t i = 0; i < RecordedRows(s); ++i) {
     for (const ResultColumn& column : kResultColumns) {
       if (!std::isfinite(s.StepResults[i].*column.value)) {
-        ThrowNotFinite(" at step " + std::to_string(i + 1) + " (" + column.head + ")");
+        ThrowNotFinite(" at step " + WholeNumber(i + 1) + " (" + column.head + ")");
       }
     }
   }

@@ -111,7 +111,7 @@ std::optional<double> ConvertNumber(std::string_view text) {
     s += p->fracDigits;
   }
   s += 'e';
-  s += std::to_string(exponent);
+  s += decimal::Integer(exponent);
 
   const decimal::Parsed parsed = decimal::Parse(s);
   if (parsed.outOfRange) {

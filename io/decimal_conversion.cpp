@@ -10,6 +10,12 @@
 
 namespace meltsim::decimal {
 
+std::string Integer(long long value) {
+  char buffer[24];  // 19 digits and a sign
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, r.ptr);
+}
+
 namespace c_library {
 
 namespace {
@@ -65,7 +71,7 @@ std::string ScientificForm(const Digits& d) {
   const int magnitude = std::abs(d.exponent);
   text += d.exponent < 0 ? "e-" : "e+";
   if (magnitude < 10) text += '0';
-  return text + std::to_string(magnitude);
+  return text + Integer(magnitude);
 }
 
 // printf's "d.ddde+XX" moved one unit in its last digit, up (+1) or down
@@ -94,7 +100,7 @@ std::string NextDecimal(const std::string& text, int direction) {
   }
   std::string next = digits.substr(0, 1);
   if (digits.size() > 1) next += "." + digits.substr(1);
-  return next + "e" + std::to_string(exponent);
+  return next + "e" + Integer(exponent);
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ std::string Scientific(double value, int precision);
 // printf's "%.<decimals>f" of a finite value, correctly rounded.
 std::string Fixed(double value, int decimals);
 
+// The decimal digits of an integer, with "-" when negative: "12", "-3".
+std::string Integer(long long value);
+
 // The shortest text that reads back as `value`, in std::to_chars' plain
 // form: fixed or scientific, whichever is shorter (fixed on a tie):
 // "3e-05", "0.1", "1e+20", "123"; in fixed form an integer beyond 2^53 has

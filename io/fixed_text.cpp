@@ -88,7 +88,7 @@ std::string ScientificForm(const Decimal& d, int D) {
   }
   text += 'E';
   if (d.exponent < 0) text += '-';
-  std::string exponent = std::to_string(std::abs(d.exponent));
+  std::string exponent = decimal::Integer(std::abs(d.exponent));
   if (D <= 4 && static_cast<int>(exponent.size()) < D) exponent.insert(0, D - exponent.size(), '0');
   return text + exponent;
 }

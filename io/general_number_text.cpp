@@ -42,7 +42,7 @@ std::string FixedForm(const Digits& d) {
 std::string ScientificForm(const Digits& d) {
   std::string text = d.digits.substr(0, 1);
   if (d.digits.size() > 1) text += "." + d.digits.substr(1);
-  return text + "E" + std::to_string(d.exponent);  // "-" only for a negative exponent
+  return text + "E" + decimal::Integer(d.exponent);  // "-" only for a negative exponent
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ std::string ShortestText(double value) {
   return decimal::Shortest(value);
 }
 
+std::string IntegerText(long long value) { return decimal::Integer(value); }
+
 std::string DecimalsText(double value, int decimals) {
   if (!std::isfinite(value)) return NotFinite(value);
   return decimal::Fixed(value, std::clamp(decimals, 0, 17));

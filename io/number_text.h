@@ -50,6 +50,9 @@ std::string DecimalsText(double value, int decimals);
 // messages and labels ("0.9987", "1.2e+05").
 std::string SignificantText(double value, int digits);
 
+// The decimal digits of a whole number: counts, step and line numbers.
+std::string IntegerText(long long value);
+
 // The general number format of notices: the shortest of fixed and
 // scientific notation with up to 15 significant digits, trailing zeros
 // dropped ("8.99499999999999", "1.5E-7", "INF").

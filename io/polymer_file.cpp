@@ -96,7 +96,7 @@ Expected<void> CheckPolymer(const Polymer& polymer) {
     if (!value) {
       return Fail(FailureKind::BadValue,
                   std::string(PolymerField(k).symbol) + " (line " +
-                      std::to_string(kPolymerFirstField + k + 1) + "): \"" + text +
+                      IntegerText(kPolymerFirstField + k + 1) + "): \"" + text +
                       "\" is not a number",
                   kPolymerFirstField + k);
     }
@@ -127,7 +127,7 @@ PolymerFileRead ParsePolymerFile(std::string_view bytes, const std::string& file
   for (int k = 0; k < kPolymerFieldCount; ++k) {
     const std::optional<std::string> value = ValueOf(Line(bytes, at));
     if (!value) {
-      return Refused(fileName, "line " + std::to_string(k + 2) + " (" + PolymerField(k).symbol +
+      return Refused(fileName, "line " + IntegerText(k + 2) + " (" + PolymerField(k).symbol +
                                    ") has no \"=\"");
     }
     read.polymer.texts[static_cast<std::size_t>(k)] = *value;
@@ -153,10 +153,7 @@ Expected<void> WritePolymerFile(const std::string& path, const Polymer& polymer)
                                              "\" has a blank inside; correct it and save again.");
     }
   }
-  if (Expected<void> written = WriteFileBytes(path, PolymerFileText(polymer), false); !written) {
-    return Fail(written.error().kind, "Polymer file " + path + " can not be written");
-  }
-  return {};
+  return WriteWholeFile(path, PolymerFileText(polymer), "Polymer file");
 }
 
 std::vector<int> PolymerLinesDiffering(const FieldTexts& dataFile, const FieldTexts& fields) {

@@ -74,13 +74,13 @@ class Parser {
   // Moves to the next line; the file must have one.
   std::string_view Next(const char* where) {
     if (next_ >= lines_.size()) {
-      throw NotAResultFile{"it ends at line " + std::to_string(lines_.size()) + ", " + where};
+      throw NotAResultFile{"it ends at line " + IntegerText(lines_.size()) + ", " + where};
     }
     return lines_[next_++];
   }
   std::string_view Current() const { return lines_[next_ - 1]; }
   [[noreturn]] void Fail(const std::string& what) const {
-    throw NotAResultFile{"line " + std::to_string(next_) + " " + what};
+    throw NotAResultFile{"line " + IntegerText(next_) + " " + what};
   }
   void Expect(bool ok, const char* what) const {
     if (!ok) Fail(what);
@@ -133,8 +133,8 @@ class Parser {
       rest.remove_prefix(cell.size());
     }
     if (count != kResultColumnCount) {
-      Fail("is a table row of " + std::to_string(count) + " numbers instead of " +
-           std::to_string(kResultColumnCount));
+      Fail("is a table row of " + IntegerText(count) + " numbers instead of " +
+           IntegerText(kResultColumnCount));
     }
     return row;
   }

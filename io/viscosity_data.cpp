@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "io/decimal_conversion.h"
+#include "io/number_text.h"
 
 namespace meltsim {
 
@@ -141,7 +142,7 @@ class CsvReader {
     failure_ = Failure{kind, name_ + ": " + text};
   }
   void FailAt(int line, const std::string& text, FailureKind kind = FailureKind::WrongFormat) {
-    Fail("line " + std::to_string(line) + ": " + text, kind);
+    Fail("line " + IntegerText(line) + ": " + text, kind);
   }
 
   void Line(int number, std::string_view line) {
@@ -189,7 +190,7 @@ class CsvReader {
     if (static_cast<std::size_t>(k) >= fields.values.size()) {
       FailAt(number,
              std::string("no value for ") + kColumnNames[column] + " (the row has " +
-                 std::to_string(fields.values.size()) + " fields)",
+                 IntegerText(fields.values.size()) + " fields)",
              FailureKind::BadValue);
       return std::nullopt;
     }

@@ -8,7 +8,7 @@ namespace meltsim {
 namespace {
 
 MessageText AtStep(const SimState& s, const char* routine) {
-  return " at step " + std::to_string(s.ISTEP) + " (" + routine + ")";
+  return " at step " + WholeNumber(s.ISTEP) + " (" + routine + ")";
 }
 
 // The fault that a quantity of the state shows: NaN an invalid operation,

@@ -39,6 +39,10 @@ MessageText SignificantNumber(double value, int digits) {
   return MessageText(MessageText::Number{value, MessageText::Form::Significant, digits});
 }
 
+MessageText WholeNumber(long long value) {
+  return FixedNumber(static_cast<double>(value), 0);  // exact: counts stay far below 2^53
+}
+
 MessageText GeneralNumber(double value) {
   return MessageText(MessageText::Number{value, MessageText::Form::General, 0});
 }

@@ -53,6 +53,9 @@ MessageText FixedNumber(double value, int decimals);
 // `value` with up to `digits` significant digits.
 MessageText SignificantNumber(double value, int digits);
 
+// A whole number: a count, a step or line number ("12").
+MessageText WholeNumber(long long value);
+
 // `value` in the general number format of notices.
 MessageText GeneralNumber(double value);
 

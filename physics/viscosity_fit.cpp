@@ -75,8 +75,8 @@ std::string TermList(const std::vector<int>& terms) {
   return list;
 }
 
-std::string LinePrefix(const ViscosityPoint& p) {
-  return p.line > 0 ? "line " + std::to_string(p.line) + ": " : "";
+MessageText LinePrefix(const ViscosityPoint& p) {
+  return p.line > 0 ? "line " + WholeNumber(p.line) + ": " : MessageText();
 }
 
 std::optional<MessageText> PointProblem(const ViscosityPoint& p) {
@@ -97,7 +97,7 @@ std::optional<MessageText> PointsProblem(const std::vector<ViscosityPoint>& poin
     if (auto problem = PointProblem(p)) return problem;
   }
   if (points.size() < kTerms) {
-    return std::to_string(points.size()) +
+    return WholeNumber(points.size()) +
            " points given: the six coefficients need 6 points or more (several shear rates at "
            "each of three temperatures or more)";
   }
@@ -246,9 +246,9 @@ std::vector<int> UndeterminedTerms(const MatrixXd& Z) {
   return undetermined;
 }
 
-std::string RankProblem(const MatrixXd& Z, int rank) {
+MessageText RankProblem(const MatrixXd& Z, int rank) {
   return "the measured points do not determine " + TermList(UndeterminedTerms(Z)) + " (rank " +
-         std::to_string(rank) +
+         WholeNumber(rank) +
          " of 6): the shear rates and temperatures vary together in the data; measure several "
          "shear rates at each of three temperatures or more";
 }
@@ -329,7 +329,7 @@ ViscosityFitResult FitViscosity(const std::vector<ViscosityPoint>& points) {
   fit.rank = static_cast<int>(svd.rank());
   fit.condition = ConditionOf(svd.singularValues());
   if (auto problem = LevelsProblem(points)) return Unexpect(std::move(*problem));
-  if (fit.rank < kTerms) return Unexpect(MessageText(RankProblem(Z, fit.rank)));
+  if (fit.rank < kTerms) return Unexpect(RankProblem(Z, fit.rank));
   const Vector6 c = svd.solve(y);
   const Vector6 A = BackTransform(scaling) * c;
   for (int k = 0; k < kTerms; ++k) fit.A[static_cast<std::size_t>(k)] = A(k);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "io/input_reading.h"
+#include "io/number_text.h"
 #include "io/result_file.h"
 #include "io/run_export.h"
 #include "model/messages.h"
@@ -59,8 +60,8 @@ py::bytes ResultFileBytes(const RunOutcome& out) {
 
 FieldTexts TextsOf(const std::vector<std::string>& texts) {
   if (texts.size() != static_cast<std::size_t>(kFieldCount)) {
-    throw std::invalid_argument("expected " + std::to_string(kFieldCount) + " field texts, got " +
-                                std::to_string(texts.size()));
+    throw std::invalid_argument("expected " + IntegerText(kFieldCount) + " field texts, got " +
+                                IntegerText(texts.size()));
   }
   FieldTexts fields;
   for (int i = 0; i < kFieldCount; ++i) fields[i] = texts[i];

@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "io/number_text.h"
 #include "python/native_run.h"
 #include "runner/sweep_runner.h"
 #include "runner/sweep_table.h"
@@ -63,7 +64,7 @@ SweepGrid GridOf(const Axes& axes) {
     axis.symbol = symbol;
     axis.list = values;
     if (size > kMaxSweepCases / values.size()) {
-      throw std::invalid_argument("the grid has more than " + std::to_string(kMaxSweepCases) +
+      throw std::invalid_argument("the grid has more than " + IntegerText(kMaxSweepCases) +
                                   " cases");
     }
     size *= values.size();

@@ -29,7 +29,7 @@ ResultRow RowOf(const StepRow& values) {
 std::string RowsText(std::size_t rows) {
   if (rows == 0) return "no step was recorded before.";
   if (rows == 1) return "the table shows the 1 step recorded before.";
-  return "the table shows the " + std::to_string(rows) + " steps recorded before.";
+  return "the table shows the " + IntegerText(rows) + " steps recorded before.";
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ std::string AccountHeadline(const RunAccount& account) {
   if (!account.partial) return EndSentence(account.results);
   std::string where = "Calculation failed";
   if (account.failure) {
-    where += " at step " + std::to_string(account.failure->step) + " (FLIGHT " +
+    where += " at step " + IntegerText(account.failure->step) + " (FLIGHT " +
              FixedText(account.failure->flight, 6, 2) + " turns)";
   }
   return where + ": " + account.results.errorText + " - " +

@@ -261,7 +261,7 @@ void GoalSeekSearch::Solved(const Bracket& bracket, bool converged) {
   }
   result_.message = GoalSeekAnswer(result_);
   if (!converged) {
-    result_.message = "The search stopped after " + std::to_string(kGoalSeekMaxRuns) +
+    result_.message = "The search stopped after " + IntegerText(kGoalSeekMaxRuns) +
                       " runs short of its tolerance; the nearest: " + result_.message;
   }
 }
@@ -645,7 +645,7 @@ std::string GoalSeekDetails(const GoalSeekResult& r) {
     text += "; MELTEND moves in steps of " + Decimals(r.stepTurns, 2) +
             " turn there, so the answer melts within one step of the target";
   }
-  return text + "; " + std::to_string(r.probes.size()) + " runs";
+  return text + "; " + IntegerText(r.probes.size()) + " runs";
 }
 
 std::vector<CapacityPoint> Capacity(const StudyInputs& inputs, const CapacityRequest& request,

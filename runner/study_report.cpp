@@ -14,7 +14,7 @@ std::string Fixed(double value, int decimals) { return DecimalsText(value, decim
 std::string AxesText(const std::vector<VaryAxis>& axes) {
   std::string text;
   for (std::size_t a = 0; a < axes.size(); ++a) {
-    text += (a == 0 ? "" : " and ") + axes[a].symbol + " (" + std::to_string(axes[a].Count()) +
+    text += (a == 0 ? "" : " and ") + axes[a].symbol + " (" + IntegerText(axes[a].Count()) +
             (axes[a].Count() == 1 ? " value)" : " values)");
   }
   return text;
@@ -28,7 +28,7 @@ std::string PointText(const std::vector<VaryAxis>& axes, const std::vector<doubl
 }
 
 std::string Count(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
+  return IntegerText(n) + " " + (n == 1 ? one : many);
 }
 
 }  // namespace
@@ -58,9 +58,9 @@ StudyReport ReportOfGrid(const GridStudy& grid, const std::vector<CapacityPoint>
     }
   }
   report.lines.push_back(Count(grid.rows.size(), "run", "runs") + " over " + AxesText(grid.axes) +
-                         ": " + std::to_string(melted) + " melted on the screw, " +
-                         std::to_string(notMelted) + " not melted, " + std::to_string(notPhysical) +
-                         " not physical (a result with a warning), " + std::to_string(failed) +
+                         ": " + IntegerText(melted) + " melted on the screw, " +
+                         IntegerText(notMelted) + " not melted, " + IntegerText(notPhysical) +
+                         " not physical (a result with a warning), " + IntegerText(failed) +
                          " failed.");
   report.table = GridTable(grid);
   report.plot = DescribeGridPlot(grid, capacity);

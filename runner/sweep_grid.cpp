@@ -140,7 +140,7 @@ Expected<SweepGrid> BuildSweepGrid(const std::vector<std::string>& varies) {
     }
     // Checked before multiplying, so the product cannot wrap.
     if (axis->Count() > kMaxSweepCases / size) {
-      return Refused("--vary: the grid has more than " + std::to_string(kMaxSweepCases) + " cases");
+      return Refused("--vary: the grid has more than " + IntegerText(kMaxSweepCases) + " cases");
     }
     size *= axis->Count();
     axes.push_back(std::move(*axis));

@@ -10,6 +10,7 @@
 
 #include "engine/engine.h"
 #include "io/input_reading.h"
+#include "io/number_text.h"
 #include "model/messages.h"
 #include "runner/run_command.h"
 
@@ -186,8 +187,8 @@ std::uint64_t ShardSize(const SweepPlan& plan) {
 }
 
 std::string CaseFileName(std::uint64_t caseNumber, std::uint64_t gridSize) {
-  const std::size_t digits = std::max<std::size_t>(5, std::to_string(gridSize).size());
-  std::string number = std::to_string(caseNumber);
+  const std::size_t digits = std::max<std::size_t>(5, IntegerText(gridSize).size());
+  std::string number = IntegerText(caseNumber);
   if (number.size() < digits) number.insert(0, digits - number.size(), '0');
   return "case_" + number + ".txt";
 }

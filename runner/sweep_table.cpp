@@ -107,7 +107,7 @@ namespace {
 
 struct CsvCellText {
   std::string operator()(std::monostate) const { return ""; }
-  std::string operator()(std::int64_t n) const { return std::to_string(n); }
+  std::string operator()(std::int64_t n) const { return IntegerText(n); }
   std::string operator()(double v) const { return ShortestText(v); }
   std::string operator()(const std::string& text) const { return CsvField(text); }
   std::string operator()(const std::vector<std::string>& texts) const {
@@ -140,7 +140,7 @@ std::string CsvHeader(const SweepGrid& grid) {
 }
 
 std::string CsvLine(const CaseRow& row) {
-  std::string line = std::to_string(row.caseNumber);
+  std::string line = IntegerText(row.caseNumber);
   for (double value : row.values) line += "," + ShortestText(value);
   for (const SweepColumn& column : kSweepRowColumns) {
     line += "," + std::visit(CsvCellText{}, column.cell(row));

@@ -141,6 +141,18 @@ TEST(NumberText, GeneralFormAndMessages) {
   EXPECT_EQ(MessageString(m), "FLIGHT 13.95, TB 264.7, eta 1.235e+05");
 }
 
+// Whole numbers: every digit, a minus sign only when negative, the extremes
+// of the type (printf's "%lld" of them).
+TEST(NumberText, WholeNumbersAndMessagesThatCountSteps) {
+  EXPECT_EQ(IntegerText(0), "0");
+  EXPECT_EQ(IntegerText(-3), "-3");
+  EXPECT_EQ(IntegerText(std::numeric_limits<long long>::max()), "9223372036854775807");
+  EXPECT_EQ(IntegerText(std::numeric_limits<long long>::min()), "-9223372036854775808");
+  // The largest count a message may hold exactly (2^53) and a step number.
+  EXPECT_EQ(MessageString("step " + WholeNumber(9007199254740992) + " of " + WholeNumber(700)),
+            "step 9007199254740992 of 700");
+}
+
 // A process whose locale writes a comma (a Python user's setlocale, the
 // window's toolkit) writes and reads every number with the point all the same.
 TEST(NumberText, TheSameInACommaLocale) {
@@ -155,6 +167,7 @@ TEST(NumberText, TheSameInACommaLocale) {
   EXPECT_EQ(SignificantText(0.5, 6), "0.5");
   EXPECT_EQ(GeneralNumberText(264.7), "264.7");
   EXPECT_EQ(ShortestText(60.5), "60.5");
+  EXPECT_EQ(IntegerText(1234567), "1234567");  // no thousands separator either
   EXPECT_EQ(FixedText(60.5, 5, 1), "60.5");
   EXPECT_EQ(ConvertNumber("60.5"), 60.5);
   EXPECT_EQ(ConvertNumber("60,5"), std::nullopt);
