@@ -1,4 +1,5 @@
 #include "plot/melting_plot.h"
+#include "plot/number_qstring.h"
 
 #include <QChart>
 #include <QChartView>
@@ -365,7 +366,7 @@ QString MeltingPlot::HoverText(const QString& name, const QList<QPointF>& points
     return std::abs(a.x() - at.x()) < std::abs(b.x() - at.x());
   });
   return QStringLiteral("%1 = %2 at FLIGHT %3 turns")
-      .arg(name, QString::number(nearest->y(), 'g', 4), QString::number(nearest->x(), 'f', 2));
+      .arg(name, SignificantQString(nearest->y(), 4), DecimalsQString(nearest->x(), 2));
 }
 
 }  // namespace meltsim

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plot/melting_plot.h"
+#include "plot/number_qstring.h"
 #include "plot/study_plot.h"
 #include "runner/plot_description.h"
 
@@ -138,7 +139,7 @@ void Plots(PageCursor& cursor, QPainter& painter, const RunResults& results) {
 
 void StepTable(PageCursor& cursor, QPainter& painter, const ReportContent& report) {
   cursor.NewPage();
-  Heading(cursor, QStringLiteral("Step table (%1 rows)").arg(report.rows.size()));
+  Heading(cursor, QStringLiteral("Step table (%1 rows)").arg(IntegerQString(static_cast<long long>(report.rows.size()))));
   const QRectF page = cursor.Page();
   const double column = page.width() / kResultColumnCount;
   // The heads wrap inside their columns; the row of heads is as tall as the
@@ -179,7 +180,7 @@ void StepTable(PageCursor& cursor, QPainter& painter, const ReportContent& repor
 
 // The text of a study's cell in the report: numbers to five significant digits.
 QString CellOf(const StudyCell& cell) {
-  if (cell.number) return QString::number(*cell.number, 'g', 5);
+  if (cell.number) return SignificantQString(*cell.number, 5);
   return Utf8(cell.text.value_or(""));
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plot/melting_plot.h"
+#include "plot/number_qstring.h"
 
 namespace meltsim {
 
@@ -55,7 +56,7 @@ std::vector<double> Ticks(double low, double high, int count) {
   return ticks;
 }
 
-QString TickText(double v) { return QString::number(v, 'g', 6); }
+QString TickText(double v) { return SignificantQString(v, 6); }
 
 // Where everything goes inside the target.
 struct Frame {

@@ -1,3 +1,4 @@
+#include "plot/number_qstring.h"
 #include "plot/viscosity_plot.h"
 
 #include <QFontMetricsF>
@@ -44,9 +45,9 @@ LogRange DecadesOf(const std::vector<FlowCurve>& curves, Get get) {
 
 QString Decade(double exponent) {
   const int e = static_cast<int>(exponent);
-  if (e >= 0 && e <= 4) return QString::number(std::pow(10.0, e), 'f', 0);
-  if (e < 0 && e >= -2) return QString::number(std::pow(10.0, e), 'f', -e);
-  return QStringLiteral("1e%1").arg(e);
+  if (e >= 0 && e <= 4) return DecimalsQString(std::pow(10.0, e), 0);
+  if (e < 0 && e >= -2) return DecimalsQString(std::pow(10.0, e), -e);
+  return QStringLiteral("1e%1").arg(IntegerQString(e));
 }
 
 }  // namespace

@@ -35,6 +35,7 @@
 #include "io/data_file_writer.h"
 #include "io/input_reading.h"
 #include "model/field_help.h"
+#include "plot/number_qstring.h"
 #include "runner/run_account.h"
 #include "runner/run_command.h"
 #include "runner/run_results.h"
@@ -77,7 +78,7 @@ constexpr const char* kSeriesTooltip =
 QString LineList(const std::vector<int>& lines) {
   QStringList numbers, symbols;
   for (int line : lines) {
-    numbers << QString::number(line);
+    numbers << IntegerQString(line);
     symbols << QString::fromLatin1(kFields[static_cast<std::size_t>(line - 1)].symbol);
   }
   return QStringLiteral("%1 (%2)").arg(numbers.join(QStringLiteral(", ")),

@@ -33,6 +33,7 @@
 #include "io/table_csv.h"
 #include "model/version.h"
 #include "plot/melting_plot.h"
+#include "plot/number_qstring.h"
 #include "plot/report_pdf.h"
 #include "runner/report_content.h"
 #include "ui/result_table_model.h"
@@ -151,7 +152,7 @@ QString Differences(const FieldTexts& reference, const FieldTexts& current) {
                       QString::fromStdString(current[i]));
   }
   if (parts.isEmpty()) return QStringLiteral("the same inputs");
-  if (more > 0) parts << QStringLiteral("%1 more").arg(more);
+  if (more > 0) parts << QStringLiteral("%1 more").arg(IntegerQString(more));
   return parts.join(QStringLiteral(", "));
 }
 

@@ -1,3 +1,4 @@
+#include "plot/number_qstring.h"
 #include "ui/study_table_model.h"
 
 #include <limits>
@@ -26,7 +27,7 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const {
       table_.rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
   switch (role) {
     case Qt::DisplayRole:
-      if (cell.number) return QString::number(*cell.number, 'g', 7);
+      if (cell.number) return SignificantQString(*cell.number, 7);
       return QString::fromStdString(cell.text.value_or(""));
     case Qt::ToolTipRole:
       // A long message is read in full in its tooltip.

@@ -14,6 +14,7 @@
 
 #include "io/number_text.h"
 #include "io/viscosity_data.h"
+#include "plot/number_qstring.h"
 #include "plot/viscosity_plot.h"
 
 namespace meltsim {
@@ -22,11 +23,11 @@ namespace {
 
 constexpr std::array<const char*, 6> kSymbols = {"A0", "A1", "A11", "A2", "A22", "A12"};
 
-QString Short(double v) { return QString::number(v, 'g', 4); }
+QString Short(double v) { return SignificantQString(v, 4); }
 
 }  // namespace
 
-QString CoefficientText(double value) { return QString::number(value, 'g', 10); }
+QString CoefficientText(double value) { return SignificantQString(value, 10); }
 
 ViscosityFitDialog::ViscosityFitDialog(WindowDialogs& dialogs, ViscosityUse use, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), use_(std::move(use)) {
@@ -118,12 +119,12 @@ void ViscosityFitDialog::ShowFit(const ViscosityFit& fit, bool pascalSeconds,
                 .arg(QString::fromLatin1(kSymbols[k]), -4)
                 .arg(CoefficientText(fit.A[k]));
   text += QStringLiteral("\nR\u00b2 of ln(eta)        %1  (%2 points)\n")
-              .arg(QString::number(fit.R2, 'f', 5))
-              .arg(pointCount);
+              .arg(DecimalsQString(fit.R2, 5))
+              .arg(IntegerQString(static_cast<long long>(pointCount)));
   text += QStringLiteral("largest error         %1 %  (line %2)\n")
-              .arg(QString::number(100 * fit.maxRelError, 'g', 3))
-              .arg(fit.worstLine);
-  text += QStringLiteral("rank                  %1 of 6\n").arg(fit.rank);
+              .arg(SignificantQString(100 * fit.maxRelError, 3))
+              .arg(IntegerQString(fit.worstLine));
+  text += QStringLiteral("rank                  %1 of 6\n").arg(IntegerQString(fit.rank));
   text += QStringLiteral("condition number      %1\n").arg(Short(fit.condition));
   text += QString::fromUtf8("measured T            %1 to %2 \u2103\n")
               .arg(Short(fit.Tmin), Short(fit.Tmax));
