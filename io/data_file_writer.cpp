@@ -45,10 +45,7 @@ Expected<void> WriteDataFile(const std::string& path, const FieldTexts& texts) {
   const Expected<std::string> bytes = DataFileText(texts);
   if (!bytes) return Unexpect(bytes.error());
   // A file that cannot be created, a full disk or an I/O error after it was.
-  if (Expected<void> written = WriteFileBytes(path, *bytes, false); !written) {
-    return Fail(written.error().kind, "Data file " + path + " can not be written");
-  }
-  return {};
+  return WriteWholeFile(path, *bytes, "Data file");
 }
 
 }  // namespace meltsim

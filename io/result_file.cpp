@@ -56,6 +56,14 @@ Expected<void> WriteFileBytes(const std::string& path, const std::string& bytes,
   return {};
 }
 
+Expected<void> WriteWholeFile(const std::string& path, const std::string& bytes,
+                              const std::string& what) {
+  if (Expected<void> written = WriteFileBytes(path, bytes, false); !written) {
+    return Fail(written.error().kind, what + " " + path + " can not be written");
+  }
+  return {};
+}
+
 Failure WriteFailureAs(const Failure& failure, const std::string& cannotOpen) {
   if (failure.kind != FailureKind::CannotOpen) return failure;
   return Failure{FailureKind::CannotOpen, cannotOpen};

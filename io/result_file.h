@@ -35,6 +35,11 @@ Expected<void> WriteResults(const InputData& in, const SimState& s);
 // flushing or closing fails ("Can not write result file PATH: the reason").
 Expected<void> WriteFileBytes(const std::string& path, const std::string& bytes, bool append);
 
+// Writes `bytes` to `path`, creating or emptying it; fails, of the kind of
+// what went wrong, with "<what> PATH can not be written" (what: "Data file").
+Expected<void> WriteWholeFile(const std::string& path, const std::string& bytes,
+                              const std::string& what);
+
 // The failure of writing a file of `what` to `path`, in the words of the
 // user's task: a file that cannot be opened is `cannotOpen`; a write that
 // failed keeps its own words.

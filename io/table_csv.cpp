@@ -23,10 +23,7 @@ std::string TableCsvText(const std::vector<ResultRow>& rows) {
 }
 
 Expected<void> WriteTableCsv(const std::string& path, const std::vector<ResultRow>& rows) {
-  if (Expected<void> written = WriteFileBytes(path, TableCsvText(rows), false); !written) {
-    return Fail(written.error().kind, "Table file " + path + " can not be written");
-  }
-  return {};
+  return WriteWholeFile(path, TableCsvText(rows), "Table file");
 }
 
 }  // namespace meltsim
