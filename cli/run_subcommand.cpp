@@ -57,7 +57,8 @@ int ExitCodeOf(RunStatus status) {
   return kExitFileError;
 }
 
-// Writes one machine-readable copy; false after telling why it failed.
+}  // namespace
+
 bool WriteCopy(const std::string& path, const std::string& bytes, const char* what,
                std::ostream& err) {
   const Expected<void> written = WriteFileBytes(path, bytes, false);
@@ -70,7 +71,6 @@ bool WriteCopy(const std::string& path, const std::string& bytes, const char* wh
   return false;
 }
 
-}  // namespace
 
 CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options) {
   CLI::App* run = app.add_subcommand(

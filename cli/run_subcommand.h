@@ -26,4 +26,10 @@ CLI::App* AddRunSubcommand(CLI::App& app, RunOptions& options);
 // Runs the calculation; messages and warnings go to `err`. Returns the exit code.
 int RunSubcommand(const RunOptions& options, std::ostream& err);
 
+// Writes a file beside the result file (a JSON or CSV copy, a table): false
+// after telling on `err` why not: "Can not write the <what> file "PATH""
+// when it cannot be created, the write's own failure when a write fails.
+bool WriteCopy(const std::string& path, const std::string& bytes, const char* what,
+               std::ostream& err);
+
 }  // namespace meltsim::cli

@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "cli/plot_option.h"
+#include "cli/run_subcommand.h"
 #include "io/input_reading.h"
 #include "io/number_text.h"
 #include "io/result_file.h"
@@ -138,9 +139,7 @@ bool WriteOutput(const std::string& path, const std::string& text, std::ostream&
     out << text << std::flush;
     return static_cast<bool>(out);
   }
-  if (WriteFileBytes(path, text, false)) return true;
-  err << "Can not write the " << what << " file \"" << path << "\"\n";
-  return false;
+  return WriteCopy(path, text, what, err);
 }
 
 // The table as CSV and JSON Lines where the options say; CSV on `out` when
