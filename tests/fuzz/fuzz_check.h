@@ -1,6 +1,6 @@
 // What a fuzz target uses besides the code it reads: a property check that
 // ends the process (so that libFuzzer keeps the input and the test fails),
-// and the input as text.
+// and the one function each target defines, which fuzz_entry.cpp calls.
 #pragma once
 
 #include <cstddef>
@@ -18,9 +18,8 @@ namespace meltsim::fuzz {
   std::abort();
 }
 
-inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
-  return {reinterpret_cast<const char*>(data), size};
-}
+// The target's checks of one input, given as text (any bytes).
+void FuzzOne(std::string_view bytes);
 
 // A text for a message: at most 200 bytes, other bytes than printable ASCII
 // as '?'.

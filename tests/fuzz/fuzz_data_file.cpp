@@ -85,12 +85,8 @@ void CheckReadInPieces(std::string_view bytes) {
 }
 
 }  // namespace
-}  // namespace meltsim::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim;
-  using namespace meltsim::fuzz;
-  const std::string_view bytes = AsText(data, size);
+void FuzzOne(std::string_view bytes) {
   const DataFileResult read = ParseDataFile(bytes, "fuzz.txt");
   const PlainRead plain = ReadPlainly(bytes);
   CheckReadInPieces(bytes);
@@ -98,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!read.has_value()) {
     FUZZ_CHECK(read.error().message == "\"fuzz.txt\" is not a correct data file!",
                read.error().message);
-    return 0;
+    return;
   }
   for (int k = 0; k < kFieldCount; ++k) {
     FUZZ_CHECK(read.value()[k] == plain.values[k], "line " + std::to_string(k + 1) + ": " +
@@ -114,5 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InputData inputs;
   const Expected<void> checked = ReadAndCheck(read.value(), "fuzz-result.txt", inputs);
   FUZZ_CHECK(checked || !checked.error().message.empty(), "a refusal without a message");
-  return 0;
 }
+
+}  // namespace meltsim::fuzz

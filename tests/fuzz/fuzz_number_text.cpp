@@ -167,27 +167,27 @@ void CheckBothLibraries(std::string_view text, double v, int precision, int deci
 }
 
 }  // namespace
-}  // namespace meltsim::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim;
-  using namespace meltsim::fuzz;
-  const std::string_view text = AsText(data, size);
+void FuzzOne(std::string_view text) {
   CheckConvertNumber(text);
 
   // The number texts of the result file use P 4..13 and D 1..10; any P from
   // 1 to 18 and D from 0 to 18 is allowed.
-  const int P = size > 0 ? 1 + data[size - 1] % 18 : 5;
-  const int D = size > 1 ? data[size - 2] % 19 : 2;
+  const auto byte = [text](std::size_t fromEnd) {
+    return static_cast<int>(static_cast<unsigned char>(text[text.size() - fromEnd]));
+  };
+  const int P = !text.empty() ? 1 + byte(1) % 18 : 5;
+  const int D = text.size() > 1 ? byte(2) % 19 : 2;
   const std::optional<double> value = ConvertNumber(text);
   if (value) {
     CheckFixedText(*value, P, D);
     CheckShortestText(*value);
   }
   double bits = value.value_or(0);
-  if (size >= sizeof(double)) std::memcpy(&bits, data, sizeof bits);
+  if (text.size() >= sizeof(double)) std::memcpy(&bits, text.data(), sizeof bits);
   CheckFixedText(bits, P, D);
   CheckShortestText(bits);
   CheckBothLibraries(text, bits, P - 1, D);
-  return 0;
 }
+
+}  // namespace meltsim::fuzz

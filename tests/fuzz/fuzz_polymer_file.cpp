@@ -12,17 +12,16 @@
 #include "io/data_file.h"
 #include "io/polymer_file.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim;
-  using namespace meltsim::fuzz;
-  const std::string_view bytes = AsText(data, size);
+namespace meltsim::fuzz {
+
+void FuzzOne(std::string_view bytes) {
   const PolymerFileRead read = ParsePolymerFile(bytes, "folder/fuzz.polymer.txt");
   if (!read.has_value()) {
     const Failure& refused = read.error();
     FUZZ_CHECK(refused.kind == FailureKind::WrongFormat, refused.message);
     FUZZ_CHECK(refused.message.starts_with("\"folder/fuzz.polymer.txt\" is not a polymer file: "),
                refused.message);
-    return 0;
+    return;
   }
   const Polymer& polymer = read->polymer;
   if (read->fromDataFile) {
@@ -49,5 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              "a polymer refused as other than a value");
   FUZZ_CHECK(checked || checked.error().field >= 0,
              "a polymer refused without its field: " + checked.error().message);
-  return 0;
 }
+
+}  // namespace meltsim::fuzz

@@ -56,12 +56,8 @@ bool IsDisplayText(std::string_view text) {
 }
 
 }  // namespace
-}  // namespace meltsim::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim;
-  using namespace meltsim::fuzz;
-  const std::string_view bytes = AsText(data, size);
+void FuzzOne(std::string_view bytes) {
   FUZZ_CHECK(IsDisplayText(DisplayText(bytes)), "display text not ASCII");
 
   const ResultFileRead read = ParseResultFile(bytes, "fuzz.txt");
@@ -79,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read.error().kind == FailureKind::WrongFormat, read.error().message);
     FUZZ_CHECK(read.error().message.starts_with("fuzz.txt is not a result file: "),
                read.error().message);
-    return 0;
+    return;
   }
 
   const std::string once = Rewritten(*read);
@@ -88,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(again->rows.size() == read->rows.size(), "rows lost");
   const std::string twice = Rewritten(*again);
   FUZZ_CHECK(twice == once, "written twice differently: " + Shown(twice));
-  return 0;
 }
+
+}  // namespace meltsim::fuzz

@@ -121,12 +121,11 @@ void CheckSets(const std::vector<std::string>& options) {
 }
 
 }  // namespace
-}  // namespace meltsim::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim::fuzz;
-  const std::vector<std::string> options = Lines(AsText(data, size));
+void FuzzOne(std::string_view bytes) {
+  const std::vector<std::string> options = Lines(bytes);
   CheckGrid(options);
   CheckSets(options);
-  return 0;
 }
+
+}  // namespace meltsim::fuzz

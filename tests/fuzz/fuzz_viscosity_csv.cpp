@@ -42,18 +42,15 @@ void CheckFit(const std::vector<ViscosityPoint>& points) {
 }
 
 }  // namespace
-}  // namespace meltsim::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace meltsim;
-  using namespace meltsim::fuzz;
-  const ViscosityDataRead parsed = ParseViscosityCsv(AsText(data, size), "fuzz.csv");
+void FuzzOne(std::string_view bytes) {
+  const ViscosityDataRead parsed = ParseViscosityCsv(bytes, "fuzz.csv");
   if (!parsed.has_value()) {
     const Failure& refused = parsed.error();
     FUZZ_CHECK(refused.message.starts_with("fuzz.csv: "), refused.message);
     FUZZ_CHECK(refused.kind == FailureKind::WrongFormat || refused.kind == FailureKind::BadValue,
                refused.message);
-    return 0;
+    return;
   }
   const ViscosityData& read = *parsed;
   FUZZ_CHECK(!read.points.empty(), "a table without measurements");
@@ -74,5 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "point " + std::to_string(i) + " written again reads otherwise");
   }
   CheckFit(read.points);
-  return 0;
 }
+
+}  // namespace meltsim::fuzz
