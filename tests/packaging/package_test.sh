@@ -14,20 +14,7 @@ python="${5:-}"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-
-pass() { checks=$((checks + 1)); }
-fail() {
-  checks=$((checks + 1))
-  failures=$((failures + 1))
-  echo "FAIL: $*" >&2
-}
-check() { # DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then pass; else fail "$what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 # --- build the package -------------------------------------------------------
 arch="$(dpkg --print-architecture)"
@@ -231,5 +218,4 @@ else
   echo "lintian is not installed: not run"
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+checks_summary

@@ -15,19 +15,7 @@ python="$3"
 cli="$(realpath "$4")"
 golden="$(realpath "$5")"
 
-failures=0
-checks=0
-pass() { checks=$((checks + 1)); }
-fail() {
-  checks=$((checks + 1))
-  failures=$((failures + 1))
-  echo "FAIL: $*" >&2
-}
-check() { # DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then pass; else fail "$what"; fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 mkdir -p "$work/src"
 work="$(realpath "$work")"
@@ -99,5 +87,4 @@ else
   fail "pip wheel could not build the wheel"
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+checks_summary
