@@ -443,6 +443,14 @@ def read_knife_edges(path):
     return edges
 
 
+def finish(failures):
+    """Prints the failures and their count; returns the exit code of the test."""
+    for failure in failures:
+        print("FAIL " + failure)
+    print(f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--native", required=True, help="the native meltsim-cli")
@@ -527,10 +535,7 @@ def main():
                             f"the {generated} generated sets")
     print(f"numbers of JSON and CSV files that differ: in {inexact} runs, by at most "
           f"{largest:.3g} relative")
-    for failure in failures:
-        print("FAIL " + failure)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return finish(failures)
 
 
 if __name__ == "__main__":
