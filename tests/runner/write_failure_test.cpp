@@ -194,7 +194,16 @@ TEST_F(WriteFailure, CommandLineExitsWithFourAndSaysWhy) {
     EXPECT_NE(r.err.find("/dev/full"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::exists(work / "r.txt"));
     fs::remove(work / "r.txt");
+
+    // A study's table tells the same cause as the run's copies.
+    r = RunCli(work, "", "capacity -o /dev/full");
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.err.rfind("Can not write result file /dev/full: No space left on device\n", 0), 0u)
+        << r.err;
   }
+  CliRun table = RunCli(work, "", "capacity -o adir");
+  EXPECT_EQ(table.exitCode, 4);
+  EXPECT_EQ(table.err.rfind("Can not write the CSV file \"adir\"\n", 0), 0u) << table.err;
 
   // A file size limit of 2 KiB: the input section fits, the results do not.
   const InputData in = DefaultInputData();
