@@ -87,7 +87,7 @@ std::optional<MessageText> BeyondRealScrews(const InputData& in, const SimState&
 
 namespace {
 
-[[noreturn]] void ThrowNotFinite(const std::string& where) {
+[[noreturn]] void ThrowNotFinite(const MessageText& where) {
   throw CalculationError(CalculationErrorKind::NotFinite,
                          "Calculation gave a result that is not a finite number" + where);
 }
