@@ -7,7 +7,7 @@
 # (meltsim_web_agreement); then fuzzes every parser for a bounded time in a
 # clang sanitizer build. Every build treats compiler warnings as errors.
 #
-#   bash scripts/test.sh           everything (about 35 minutes on 2 cores)
+#   bash scripts/test.sh           everything (about 42 minutes on 2 cores once the packages are installed)
 #   bash scripts/test.sh --quick   the normal build and its tests, without the
 #                                  WebAssembly build, the pip install and the
 #                                  package tests (a few minutes once built);
