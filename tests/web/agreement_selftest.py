@@ -82,30 +82,33 @@ def main():
             for mode in ("written", "rescue", "stable"):
                 f.write(f"plausible-0001 {mode} a spoiled file, listed for this test\n")
 
-        def expect(what, passes, spoil, edges, only, text):
+        # What is spoiled, whether the test must still pass, the knife edges, the
+        # cases run, and a text its output must hold.
+        cases = [
+            ("the same program", True, "", none, "defaults,plausible-0001", "0 failures"),
+            ("a last bit of a JSON number", True, "last-bit", none, "defaults",
+             "differ: in 3 runs"),
+            # Beyond the tolerance of the stable series, within the written one's.
+            ("a sixth digit of a JSON number", False, "sixth-digit", none, "defaults",
+             "defaults stable differs: result.json"),
+            ("a fourth digit of a JSON number", False, "fourth-digit", none, "defaults",
+             "defaults written differs: result.json"),
+            ("another JSON key", False, "key", none, "defaults",
+             "defaults written differs: result.json"),
+            ("a digit of the result file", False, "result", none, "defaults",
+             "defaults written differs: result.txt"),
+            ("another exit code", False, "exit", none, "defaults",
+             "defaults written differs: exit code"),
+            ("a listed knife edge", True, "stderr", listed, "plausible-0001",
+             "knife edge plausible-0001 written"),
+            ("a listed knife edge that agrees", True, "", listed, "plausible-0001",
+             "listed as a knife edge but the builds agree"),
+        ]
+        for what, passes, spoil, edges, only, text in cases:
             code, output = agreement(native, wrapper, spoil, edges, only)
             if (code == 0) != passes or text not in output:
                 failures.append(f"{what}: exit code {code}, expected {'0' if passes else 'not 0'}"
                                 f" and {text!r} in the output:\n{output}")
-
-        expect("the same program", True, "", none, "defaults,plausible-0001", "0 failures")
-        expect("a last bit of a JSON number", True, "last-bit", none, "defaults",
-               "differ: in 3 runs")
-        # Beyond the tolerance of the stable series, within the written one's.
-        expect("a sixth digit of a JSON number", False, "sixth-digit", none, "defaults",
-               "defaults stable differs: result.json")
-        expect("a fourth digit of a JSON number", False, "fourth-digit", none, "defaults",
-               "defaults written differs: result.json")
-        expect("another JSON key", False, "key", none, "defaults",
-               "defaults written differs: result.json")
-        expect("a digit of the result file", False, "result", none, "defaults",
-               "defaults written differs: result.txt")
-        expect("another exit code", False, "exit", none, "defaults",
-               "defaults written differs: exit code")
-        expect("a listed knife edge", True, "stderr", listed, "plausible-0001",
-               "knife edge plausible-0001 written")
-        expect("a listed knife edge that agrees", True, "", listed, "plausible-0001",
-               "listed as a knife edge but the builds agree")
     return finish(failures)
 
 
